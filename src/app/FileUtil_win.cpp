@@ -1,0 +1,87 @@
+#include <windows.h>
+
+#include "app/FileUtil.h"
+#include "toolkit/Exceptions.h"
+#include "toolkit/Prompt.h"
+
+const wchar_t kCopyFailed[] = L"コピーに失敗しました。";
+const wchar_t kRenameFailed[] = L"リネームに失敗しました。";
+const wchar_t kRenameAcrossDrives[] = L"異なるドライブのファイルへはリネーム出来ません。";
+const wchar_t kDeleteFailed[] = L"削除に失敗しました。";
+const wchar_t kOverwriteQuestion[] = L"はすでに存在します。上書きしますか？";
+
+namespace {
+
+bool FileExists(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+enum class TCopyResult { crCopied, crSkipped, crCancelled };
+
+TCopyResult CopyWithQuestionEx(const std::wstring& source, const std::wstring& target) {
+    switch (AskOverwrite(target)) {
+    case TOverwriteAnswer::oaNo: return TCopyResult::crSkipped;
+    case TOverwriteAnswer::oaCancel: return TCopyResult::crCancelled;
+    case TOverwriteAnswer::oaAbsent:
+        if (!CopyFileW(source.c_str(), target.c_str(), TRUE)) throw Exception(kCopyFailed);
+        return TCopyResult::crCopied;
+    case TOverwriteAnswer::oaYes:
+        if (!CopyFileW(source.c_str(), target.c_str(), FALSE)) throw Exception(kCopyFailed);
+        return TCopyResult::crCopied;
+    }
+    return TCopyResult::crSkipped;
+}
+
+}  // namespace
+
+TOverwriteAnswer AskOverwrite(const std::wstring& target) {
+    if (!FileExists(target)) return TOverwriteAnswer::oaAbsent;
+    // Line feed before carriage return: the order the program's messages have always used.
+    const std::wstring text = target + L"\n\r" + kOverwriteQuestion;
+    switch (CurrentPrompt().Ask(TPromptKind::pkInformation, text, TPromptButtons::pbYesNoCancel)) {
+    case TPromptAnswer::paYes: return TOverwriteAnswer::oaYes;
+    case TPromptAnswer::paNo: return TOverwriteAnswer::oaNo;
+    case TPromptAnswer::paCancel: return TOverwriteAnswer::oaCancel;
+    default: return TOverwriteAnswer::oaAbsent;
+    }
+}
+
+bool CopyWithQuestion(const std::wstring& source, const std::wstring& target) {
+    return CopyWithQuestionEx(source, target) != TCopyResult::crCancelled;
+}
+
+bool RenameWithQuestion(const std::wstring& source, const std::wstring& target) {
+    // A rename cannot cross drives; refuse before asking anything.
+    if (source.empty() || target.empty() || source[0] != target[0]) throw Exception(kRenameAcrossDrives);
+    DWORD flags = 0;
+    switch (AskOverwrite(target)) {
+    case TOverwriteAnswer::oaNo: return true;
+    case TOverwriteAnswer::oaCancel: return false;
+    case TOverwriteAnswer::oaAbsent: break;
+    case TOverwriteAnswer::oaYes:
+        // Replace the target in the rename itself rather than deleting it first: if the rename
+        // fails, the target is still there, and a target that is the source under another
+        // spelling (a change of case) is never deleted.
+        flags = MOVEFILE_REPLACE_EXISTING;
+        break;
+    }
+    if (!MoveFileExW(source.c_str(), target.c_str(), flags)) throw Exception(kRenameFailed);
+    return true;
+}
+
+bool MoveWithQuestion(const std::wstring& source, const std::wstring& target) {
+    try {
+        return RenameWithQuestion(source, target);
+    } catch (const Exception&) {
+        // Another drive, or the rename failed: copy (asking again if the target exists), and
+        // delete the source only once the copy is made.
+    }
+    switch (CopyWithQuestionEx(source, target)) {
+    case TCopyResult::crSkipped: return true;
+    case TCopyResult::crCancelled: return false;
+    case TCopyResult::crCopied: break;
+    }
+    if (!DeleteFileW(source.c_str())) throw Exception(kDeleteFailed);
+    return true;
+}
