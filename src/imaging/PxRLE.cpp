@@ -1,0 +1,403 @@
+#include "imaging/PxRLE.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// Escape codes that follow a zero first byte.
+constexpr uint8_t kEndOfLine = 0;
+constexpr uint8_t kEndOfBitmap = 1;
+constexpr uint8_t kDelta = 2;
+
+// Room kept free behind every emission for the end of line and end of bitmap that must still
+// follow: a run (2 bytes) needs 6 left, a literal its length + 6, an end of line 4, the end 2.
+constexpr size_t kRunRoom = 6;
+constexpr size_t kLiteralRoomExtra = 6;
+constexpr size_t kEndOfLineRoom = 4;
+constexpr size_t kEndOfBitmapRoom = 2;
+
+[[noreturn]] void BadData(const wchar_t* message) { throw EPxDIBInvalidDIB(message); }
+
+uint64_t AbsHeight(int32_t height) { return static_cast<uint64_t>(height < 0 ? -int64_t{height} : int64_t{height}); }
+
+// Checks a record's dimensions for a routine and returns height and the size of its rows.
+struct TGeometry {
+    uint32_t width, height;
+    uint64_t rowsSize;
+};
+
+TGeometry CheckGeometry(const DIBInfos& src, uint32_t bitCount, const wchar_t* invalidSize) {
+    const int32_t width = src.Header.biWidth;
+    const uint64_t height = AbsHeight(src.Header.biHeight);
+    if (width <= 0 || height == 0) BadData(invalidSize);
+    const uint64_t rows = RowStride(static_cast<uint32_t>(width), bitCount) * height;
+    if (rows > INT32_MAX) BadData(invalidSize);
+    return {static_cast<uint32_t>(width), static_cast<uint32_t>(height), rows};
+}
+
+std::span<const uint8_t> SourceBytes(const DIBInfos& src) {
+    if (!src.Bits || src.BitsSize <= 0) return {};
+    return {src.Bits, static_cast<size_t>(src.BitsSize)};
+}
+
+// Writes the output of an encoder, checking the room left before each emission.
+class TRLEWriter {
+public:
+    TRLEWriter(std::span<uint8_t> out, const wchar_t* failed) : out_(out), failed_(failed) {}
+
+    void Need(size_t room) const {
+        if (out_.size() - pos_ < room) throw EPxDIBCompressionFailed(failed_);
+    }
+    void Run(uint8_t count, uint8_t value) {
+        Need(kRunRoom);
+        Put(count, value);
+    }
+    // An absolute run: the escape, the pixel count, the bytes and a pad byte to a 16-bit boundary.
+    void Absolute(uint8_t pixels, const uint8_t* bytes, size_t count) {
+        Need((count + 1) / 2 * 2 + kLiteralRoomExtra);
+        Put(0, pixels);
+        std::memcpy(out_.data() + pos_, bytes, count);
+        pos_ += count;
+        if (count & 1) out_[pos_++] = 0;
+    }
+    void EndOfLine() {
+        Need(kEndOfLineRoom);
+        Put(0, kEndOfLine);
+    }
+    void EndOfBitmap() {
+        Need(kEndOfBitmapRoom);
+        Put(0, kEndOfBitmap);
+    }
+    size_t Length() const { return pos_; }
+
+private:
+    void Put(uint8_t a, uint8_t b) {
+        out_[pos_] = a;
+        out_[pos_ + 1] = b;
+        pos_ += 2;
+    }
+    std::span<uint8_t> out_;
+    const wchar_t* failed_;
+    size_t pos_ = 0;
+};
+
+// The state machine both encoders share, over the bytes of one row (pixels for RLE8, pixel pairs
+// for RLE4). Equal neighbours form runs of up to maxRun; differing ones collect in a literal
+// buffer of up to maxRun bytes, which is always a stretch of the row itself. Emit receives runs as
+// (length, value) and literals as (start, length).
+template <class Emit>
+void EncodeRowBytes(const uint8_t* row, size_t count, size_t maxRun, Emit& emit) {
+    enum { sEmpty, sOne, sRun, sLiteral } state = sEmpty;
+    size_t start = 0;  // first byte of the pending single byte or literal
+    size_t m = 0;      // bytes in the literal
+    size_t k = 0;      // length of the run
+    uint8_t v = 0;     // value of the run
+    size_t i = 0;
+    while (i < count) {
+        const uint8_t p = row[i];
+        switch (state) {
+        case sEmpty:
+            start = i++;
+            state = sOne;
+            break;
+        case sOne:
+            if (p == row[start]) {
+                v = p;
+                k = 2;
+                state = sRun;
+            } else {
+                m = 2;
+                state = sLiteral;
+            }
+            ++i;
+            break;
+        case sRun:
+            if (k >= maxRun || p != v) {
+                emit.Run(k, v);
+                start = i++;
+                state = sOne;
+            } else {
+                // Take the rest of the run in one go.
+                const size_t stop = std::min(count, i + (maxRun - k));
+                size_t j = i + 1;
+                while (j < stop && row[j] == v) ++j;
+                k += j - i;
+                i = j;
+            }
+            break;
+        case sLiteral:
+            if (m < maxRun && p != row[i - 1]) {
+                const size_t stop = std::min(count, i + (maxRun - m));
+                size_t j = i + 1;
+                while (j < stop && row[j] != row[j - 1]) ++j;
+                m += j - i;
+                i = j;
+            } else if (p == row[i - 1]) {
+                // The last literal byte starts a run with this one.
+                emit.Literal(start, m - 1);
+                v = p;
+                k = 2;
+                state = sRun;
+                ++i;
+            } else {
+                emit.Literal(start, m);
+                start = i++;
+                state = sOne;
+            }
+            break;
+        }
+    }
+    switch (state) {
+    case sEmpty: break;
+    case sOne: emit.Run(1, row[start]); break;
+    case sRun: emit.Run(k, v); break;
+    case sLiteral: emit.Literal(start, m); break;
+    }
+}
+
+struct TEmit8 {
+    TRLEWriter& w;
+    const uint8_t* row;
+    void Run(size_t k, uint8_t v) { w.Run(static_cast<uint8_t>(k), v); }
+    void Literal(size_t start, size_t m) {
+        if (m < 1) throw EPxDIBAssert(L"Convert8BitRGBTo8BitRLE: WriteAbsolute Error");
+        // An absolute run needs at least 3 pixels: escapes 0..2 mean something else.
+        if (m < 3) {
+            for (size_t j = 0; j < m; ++j) w.Run(1, row[start + j]);
+        } else {
+            w.Absolute(static_cast<uint8_t>(m), row + start, m);
+        }
+    }
+};
+
+struct TEmit4 {
+    TRLEWriter& w;
+    const uint8_t* row;
+    uint32_t pixelsLeft;  // of this row; the last byte of an odd row holds one pixel
+    uint8_t Pixels(size_t bytes) {
+        const uint32_t n = static_cast<uint32_t>(std::min<uint64_t>(bytes * 2, pixelsLeft));
+        pixelsLeft -= n;
+        return static_cast<uint8_t>(n);
+    }
+    void Run(size_t k, uint8_t v) { w.Run(Pixels(k), v); }
+    void Literal(size_t start, size_t m) {
+        if (m < 1) throw EPxDIBAssert(L"Convert4BitRGBTo4BitRLE: WriteAbsolute Error");
+        if (m == 1) {
+            Run(1, row[start]);
+        } else {
+            w.Absolute(Pixels(m), row + start, m);
+        }
+    }
+};
+
+// Memory row of encoded row r.
+const uint8_t* SourceRow(std::span<const uint8_t> pixels, uint64_t stride, uint32_t height, bool topDown, uint32_t r) {
+    return pixels.data() + (topDown ? height - 1 - r : r) * stride;
+}
+
+// Writes the nibbles of a 4-bit row: an even pixel sets the high nibble and clears the low one,
+// an odd pixel ORs in the low nibble.
+inline void PutNibble(uint8_t* row, uint64_t x, uint8_t colour) {
+    if (x & 1) {
+        row[x / 2] |= colour & 0x0F;
+    } else {
+        row[x / 2] = static_cast<uint8_t>(colour << 4);
+    }
+}
+
+}  // namespace
+
+// ---- Decoders ------------------------------------------------------------------------------------
+
+void DecodeRLE8(std::span<const uint8_t> data, uint32_t width, uint32_t height, std::span<uint8_t> pixels) {
+    const uint64_t stride = RowStride(width, 8);
+    if (pixels.size() < stride * height) throw EPxDIBAssert(L"Convert8BitRLETo8BitRGB: Buffer Too Small");
+    const uint8_t* p = data.data();
+    const uint8_t* const end = p + data.size();
+    uint64_t x = 0, y = 0;
+    while (end - p >= 2) {
+        const uint8_t n = p[0], c = p[1];
+        p += 2;
+        if (n) {
+            x += n;
+            if (x > width || y >= height) BadData(L"Convert8BitRLETo8BitRGB: Bad RLE Data 4");
+            std::memset(pixels.data() + y * stride + (x - n), c, n);
+            continue;
+        }
+        switch (c) {
+        case kEndOfLine:
+            if (++y > height) BadData(L"Convert8BitRLETo8BitRGB: Bad RLE Data 1");
+            x = 0;
+            break;
+        case kEndOfBitmap: return;
+        case kDelta:
+            if (end - p < 2) return;
+            x += p[0];
+            y += p[1];
+            p += 2;
+            if (x > width || y > height) BadData(L"Convert8BitRLETo8BitRGB: Bad RLE Data 2");
+            break;
+        default: {
+            x += c;
+            if (x > width || y >= height) BadData(L"Convert8BitRLETo8BitRGB: Bad RLE Data 3");
+            // Data that stops inside the literal bytes ends the picture with what it holds.
+            const size_t held = std::min<size_t>(c, static_cast<size_t>(end - p));
+            std::memcpy(pixels.data() + y * stride + (x - c), p, held);
+            const size_t advance = (c + 1u) / 2 * 2;  // literal bytes padded to a 16-bit boundary
+            if (static_cast<size_t>(end - p) < advance) return;
+            p += advance;
+        }
+        }
+    }
+}
+
+void DecodeRLE4(std::span<const uint8_t> data, uint32_t width, uint32_t height, std::span<uint8_t> pixels) {
+    const uint64_t stride = RowStride(width, 4);
+    if (pixels.size() < stride * height) throw EPxDIBAssert(L"Convert4BitRLETo4BitRGB: Buffer Too Small");
+    // A run may fill the spare nibble of the last byte of an odd-width row.
+    const uint64_t limit = (uint64_t{width} + 1) & ~uint64_t{1};
+    const uint8_t* p = data.data();
+    const uint8_t* const end = p + data.size();
+    uint64_t x = 0, y = 0;
+    while (end - p >= 2) {
+        const uint8_t n = p[0], c = p[1];
+        p += 2;
+        if (n) {
+            if (x + n > limit || y >= height) BadData(L"Convert4BitRLETo4BitRGB: Bad RLE Data 8");
+            uint8_t* row = pixels.data() + y * stride;
+            const uint8_t hi = c >> 4, lo = c & 0x0F;
+            for (uint32_t k = 0; k < n; ++k) PutNibble(row, x + k, (k & 1) ? lo : hi);
+            x += n;
+            continue;
+        }
+        switch (c) {
+        case kEndOfLine:
+            if (++y > height) BadData(L"Convert4BitRLETo4BitRGB: Bad RLE Data 5");
+            x = 0;
+            break;
+        case kEndOfBitmap: return;
+        case kDelta:
+            if (end - p < 2) return;
+            x += p[0];
+            y += p[1];
+            p += 2;
+            if (x > limit || y > height) BadData(L"Convert4BitRLETo4BitRGB: Bad RLE Data 6");
+            break;
+        default: {
+            if (x + c > limit || y >= height) BadData(L"Convert4BitRLETo4BitRGB: Bad RLE Data 7");
+            uint8_t* row = pixels.data() + y * stride;
+            // Data that stops inside the literal nibbles ends the picture with what it holds.
+            const size_t held = std::min<size_t>(c, static_cast<size_t>(end - p) * 2);
+            for (size_t k = 0; k < held; ++k) {
+                const uint8_t byte = p[k / 2];
+                PutNibble(row, x + k, (k & 1) ? (byte & 0x0F) : (byte >> 4));
+            }
+            x += c;
+            const size_t advance = (c * 4u + 15) / 16 * 2;  // literal nibbles padded to whole 16-bit words
+            if (static_cast<size_t>(end - p) < advance) return;
+            p += advance;
+        }
+        }
+    }
+}
+
+void Convert8BitRLETo8BitRGB(const DIBInfos& src, DIBInfos& dst) {
+    if (src.Header.biBitCount != 8 || src.Header.biCompression != kBiRle8) {
+        throw EPxDIBBadDIBType(L"Convert8BitRLETo8BitRGB: Invalid Bitcount & Compression Combination");
+    }
+    const TGeometry g = CheckGeometry(src, 8, L"Convert8BitRLETo8BitRGB: Invalid Width or Height");
+    TPxPixelStore store(static_cast<uint32_t>(g.rowsSize));
+    DecodeRLE8(SourceBytes(src), g.width, g.height, {store.Bits(), store.Size()});
+    DIBInfos result = src;
+    store.MoveTo(result);
+    result.Header.biCompression = kBiRgb;
+    result.Header.biSizeImage = 0;
+    dst = result;
+}
+
+void Convert4BitRLETo4BitRGB(const DIBInfos& src, DIBInfos& dst) {
+    if (src.Header.biBitCount != 4 || src.Header.biCompression != kBiRle4) {
+        throw EPxDIBBadDIBType(L"Convert4BitRLETo4BitRGB: Invalid Bitcount & Compression Combination");
+    }
+    const TGeometry g = CheckGeometry(src, 4, L"Convert4BitRLETo4BitRGB: Invalid Width or Height");
+    TPxPixelStore store(static_cast<uint32_t>(g.rowsSize));
+    DecodeRLE4(SourceBytes(src), g.width, g.height, {store.Bits(), store.Size()});
+    DIBInfos result = src;
+    store.MoveTo(result);
+    result.Header.biCompression = kBiRgb;
+    result.Header.biSizeImage = 0;
+    dst = result;
+}
+
+// ---- Encoders ------------------------------------------------------------------------------------
+
+size_t EncodeRLE8(std::span<const uint8_t> pixels, uint32_t width, uint32_t height, bool topDown,
+                  std::span<uint8_t> out) {
+    const uint64_t stride = RowStride(width, 8);
+    if (pixels.size() < stride * height) throw EPxDIBAssert(L"Convert8BitRGBTo8BitRLE: Source Too Small");
+    TRLEWriter w(out, L"Convert8BitRGBTo8BitRLE: Compression Failed");
+    for (uint32_t r = 0; r < height; ++r) {
+        const uint8_t* row = SourceRow(pixels, stride, height, topDown, r);
+        TEmit8 emit{w, row};
+        EncodeRowBytes(row, width, 255, emit);
+        w.EndOfLine();
+    }
+    w.EndOfBitmap();
+    return w.Length();
+}
+
+size_t EncodeRLE4(std::span<const uint8_t> pixels, uint32_t width, uint32_t height, bool topDown,
+                  std::span<uint8_t> out) {
+    const uint64_t stride = RowStride(width, 4);
+    if (pixels.size() < stride * height) throw EPxDIBAssert(L"Convert4BitRGBTo4BitRLE: Source Too Small");
+    TRLEWriter w(out, L"Convert4BitRGBTo4BitRLE: Compression Failed");
+    for (uint32_t r = 0; r < height; ++r) {
+        const uint8_t* row = SourceRow(pixels, stride, height, topDown, r);
+        // Runs and literals of pixel pairs are at most 127 bytes: their pixel counts must fit a byte.
+        TEmit4 emit{w, row, width};
+        EncodeRowBytes(row, (uint64_t{width} + 1) / 2, 127, emit);
+        w.EndOfLine();
+    }
+    w.EndOfBitmap();
+    return w.Length();
+}
+
+namespace {
+
+template <size_t (*Encode)(std::span<const uint8_t>, uint32_t, uint32_t, bool, std::span<uint8_t>)>
+void EncodeRecord(const DIBInfos& src, DIBInfos& dst, uint32_t bitCount, uint32_t compression,
+                  const wchar_t* invalidSize, const wchar_t* shortBits) {
+    const TGeometry g = CheckGeometry(src, bitCount, invalidSize);
+    if (!src.Bits || src.BitsSize < static_cast<int64_t>(g.rowsSize)) BadData(shortBits);
+    // The encoding goes into a buffer of the uncompressed size and then into a store of its own length.
+    TPxTempBuffer buffer(static_cast<size_t>(g.rowsSize));
+    const size_t length = Encode({src.Bits, static_cast<size_t>(g.rowsSize)}, g.width, g.height,
+                                 src.Header.biHeight < 0, {buffer.Data(), buffer.Size()});
+    TPxPixelStore store(static_cast<uint32_t>(length));
+    std::memcpy(store.Bits(), buffer.Data(), length);
+    DIBInfos result = src;
+    store.MoveTo(result);
+    result.Header.biCompression = compression;
+    result.Header.biSizeImage = static_cast<uint32_t>(length);
+    result.Header.biHeight = static_cast<int32_t>(g.height);
+    dst = result;
+}
+
+}  // namespace
+
+void Convert8BitRGBTo8BitRLE(const DIBInfos& src, DIBInfos& dst) {
+    if (src.Header.biBitCount != 8 || src.Header.biCompression != kBiRgb) {
+        throw EPxDIBBadDIBType(L"Convert8BitRGBTo8BitRLE: Invalid Bitcount & Compression Combination");
+    }
+    EncodeRecord<EncodeRLE8>(src, dst, 8, kBiRle8, L"Convert8BitRGBTo8BitRLE: Invalid Width or Height",
+                             L"Convert8BitRGBTo8BitRLE: Bits Size Too Small");
+}
+
+void Convert4BitRGBTo4BitRLE(const DIBInfos& src, DIBInfos& dst) {
+    if (src.Header.biBitCount != 4 || src.Header.biCompression != kBiRgb) {
+        throw EPxDIBBadDIBType(L"Convert4BitRGBTo4BitRLE: Invalid Bitcount & Compression Combination");
+    }
+    EncodeRecord<EncodeRLE4>(src, dst, 4, kBiRle4, L"Convert4BitRGBTo4BitRLE: Invalid Width or Height",
+                             L"Convert4BitRGBTo4BitRLE: Bits Size Too Small");
+}
