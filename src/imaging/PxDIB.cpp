@@ -144,6 +144,15 @@ void FinishWidening(DIBInfos& infos) {
     infos.Header.biSizeImage = 0;
 }
 
+// GDI reads encoded data up to biSizeImage: a header that leaves it 0 shows nothing, and one that
+// claims more than the store holds would have GDI read past it. Both get the true length.
+void FixEncodedSize(DIBInfos& infos) {
+    if (!IsRowData(infos.Header.biCompression) &&
+        (infos.Header.biSizeImage == 0 || infos.Header.biSizeImage > uint32_t(infos.BitsSize))) {
+        infos.Header.biSizeImage = static_cast<uint32_t>(infos.BitsSize);
+    }
+}
+
 uint64_t AbsHeight(int32_t height) { return static_cast<uint64_t>(height < 0 ? -int64_t{height} : int64_t{height}); }
 
 }  // namespace
@@ -440,6 +449,7 @@ void TPxInternalDIB::LoadFromStream(TStream& stream) {
     default: throw EPxDIBInvalidDIB(L"TPxInternalDIB.LoadFromStream: Invalid biBitCount");
     }
     store.MoveTo(infos);
+    FixEncodedSize(infos);
     TakeOver(infos);
 }
 
@@ -540,6 +550,7 @@ void TPxInternalDIB::LoadFromClipboardData(const void* data, size_t size) {
     default: throw EPxDIBInvalidDIB(L"TPxInternalDIB.LoadFromClipboardFormat: Invalid biBitCount");
     }
     store.MoveTo(infos);
+    FixEncodedSize(infos);
     TakeOver(infos);
 }
 

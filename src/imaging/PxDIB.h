@@ -184,7 +184,8 @@ private:
 // Invariants of a stored DIB: biSize 40, biPlanes 1, biBitCount 1/4/8/24 (16 and 32 are widened
 // while loading), biClrUsed <= 256 and for 1/4/8 bits never 0 after loading, biHeight signed
 // (negative: rows stored top-down) while Height() is its absolute value. Uncompressed data always
-// holds at least RowStride(width, bitCount) x Height() bytes.
+// holds at least RowStride(width, bitCount) x Height() bytes; for encoded data biSizeImage is never
+// 0 and never more than the bits size, because GDI reads that many bytes.
 class TPxInternalDIB {
 public:
     // A 1 x 1 picture of 8 bits per pixel with two black colour-table entries and pixel 0;

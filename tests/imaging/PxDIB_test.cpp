@@ -146,7 +146,7 @@ TEST(PxInternalDIB, SharedStorageRefusesChanges) {
     dib.AddRef();
     ExpectFailure<EPxDIBAssert>([&] { dib.UpdatePalette(); }, L"TPxInternalDIB.UpdatePalette: RefCount Must be 1");
     // A load into a shared storage fails the same way and leaves the picture alone.
-    const TBytes file = BmpSamples()[0].bytes;
+    const TBytes file = BmpSample("1bit_13x3");
     ExpectFailure<EPxDIBAssert>([&] { Load(dib, file); }, L"TPxInternalDIB.UpdatePalette: RefCount Must be 1");
     EXPECT_EQ(dib.Width(), 1);
     EXPECT_EQ(PxTempHeapBytes(), 0);
@@ -453,7 +453,7 @@ TEST(BmpReader, UncompressedPicturesAlwaysHoldWholeRows) {
 }
 
 TEST(BmpReader, ReadsFromTheMiddleOfAStream) {
-    const TBytes file = BmpSamples()[2].bytes;
+    const TBytes file = BmpSample("8bit_5x4");
     TMemoryStream s;
     s.WriteBuffer("prefix", 6);
     s.WriteBuffer(file.data(), file.size());
@@ -468,16 +468,28 @@ TEST(BmpReader, ReadsFromTheMiddleOfAStream) {
 
 TEST(BmpReader, RleDataStaysCompressedAndIsWrittenBackUnchanged) {
     const TBytes rle = {3, 7, 0, 0, 2, 1, 0, 1};
-    for (bool sizeKnown : {true, false}) {
-        SCOPED_TRACE(sizeKnown ? "size from bfSize" : "rest of the stream");
-        TBmpSpec s{.width = 3, .height = 2, .bitCount = 8, .compression = 1, .clrUsed = 2, .colors = ColorQuads(2),
-                   .pixels = rle};
-        if (!sizeKnown) s.fileSize = 20;  // less than the headers: the data is the rest of the stream
+    struct Case {
+        const char* name;
+        std::optional<uint32_t> fileSize;
+        uint32_t sizeImage;
+    };
+    const Case cases[] = {
+        {"size from bfSize", std::nullopt, 8},
+        {"bfSize too small: the rest of the stream", 20, 8},
+        {"biSizeImage 0 gets the data length", std::nullopt, 0},
+        {"biSizeImage beyond the data is cut to it", std::nullopt, 5000},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TBmpSpec s{.fileSize = c.fileSize, .width = 3, .height = 2, .bitCount = 8, .compression = 1,
+                   .sizeImage = c.sizeImage, .clrUsed = 2, .colors = ColorQuads(2), .pixels = rle};
         TPxInternalDIB dib;
         Load(dib, BuildBmp(s));
         EXPECT_EQ(dib.GetPixelFormat(), pxf8BitRLE);
         EXPECT_EQ(Pixels(dib), rle);
+        EXPECT_EQ(dib.Infos().Header.biSizeImage, 8u);
         s.fileSize.reset();
+        s.sizeImage = 8;
         EXPECT_EQ(Save(dib), BuildBmp(s));
     }
 }
