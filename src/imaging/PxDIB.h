@@ -231,13 +231,15 @@ public:
     TPxPixelFormat GetPixelFormat() const;
 
     // BMP file reader and writer. Reading starts at the stream's position; on failure the storage
-    // keeps its previous picture.
+    // keeps its previous picture. The writer always writes a 40-byte header, the biClrUsed colour
+    // entries (behind the three channel masks if the header says BI_BITFIELDS) and the bits.
     void LoadFromStream(TStream& stream);
     void SaveToStream(TStream& stream) const;
 
     // Packed DIB (header, colour data, pixels), as CF_DIB clipboard data and plug-ins hand it over.
     void LoadFromClipboardData(const void* data, size_t size);
-    // Size of the packed DIB that SaveToClipboardData writes: 40 + biClrUsed x 4 + bits size.
+    // Size of the packed DIB that SaveToClipboardData writes: 40 + biClrUsed x 4 + bits size (and
+    // 12 bytes of channel masks for a BI_BITFIELDS header).
     size_t ClipboardDataSize() const;
     void SaveToClipboardData(std::span<uint8_t> out) const;
 
