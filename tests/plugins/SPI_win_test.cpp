@@ -61,6 +61,38 @@ TEST(CreateSPI, FilesThatAreNoLibraryAreRefusedQuietly) {
     EXPECT_EQ(CreateSPI(dir.Path()), nullptr) << "a folder";
 }
 
+TEST(CreateSPI, DLLsBesideThePluginAreFound) {
+    TTempDir alone, withHelper;
+    ASSERT_EQ(GetModuleHandleW(L"vvhelper.dll"), nullptr);
+    EXPECT_EQ(CreateSPI(CopyTestSpi(L"usehelper", alone.Path())), nullptr) << "its DLL is missing";
+    CopyTestSpi(L"usehelper", withHelper.Path());
+    ASSERT_TRUE(CopyFileW((TestSpiFolder() + L"\\vvhelper.dll").c_str(), (withHelper / L"vvhelper.dll").c_str(), FALSE));
+    const auto spi = CreateSPI(withHelper / L"usehelper.spi");
+    ASSERT_NE(spi, nullptr);
+    EXPECT_STREQ(spi->ClassName(), "TXnSPI");
+}
+
+TEST(CreateSPI, LongPathsAreKeptWhole) {
+    TTempDir dir;
+    // A folder whose plug-in path is longer than 255 characters but within MAX_PATH.
+    std::wstring folder = dir.Path();
+    const size_t want = 256 - (std::wstring(L"\\vvimage.spi").size() - 1);
+    while (folder.size() + 1 < want) {
+        folder += L"\\" + std::wstring(std::min<size_t>(want - folder.size() - 1, 60), L'd');
+        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    }
+    const std::wstring path = CopyTestSpi(L"vvimage", folder);
+    ASSERT_GT(path.size(), 255u);
+    ASSERT_LT(path.size(), size_t{MAX_PATH});
+    const auto spi = CreateSPI(path);
+    ASSERT_NE(spi, nullptr);
+    EXPECT_EQ(spi->FileName(), path);
+    TSPIs spis;
+    spis.Search(folder + L"\\*.spi");
+    spis.Search(folder + L"\\*.spi");
+    EXPECT_EQ(spis.Count(), 1) << "the second search finds the path already loaded";
+}
+
 TEST(TSPI, ReadsTheSelfDescription) {
     const auto image = Load<TInSPI>(L"vvimage");
     EXPECT_EQ(image->FileName(), FullPathOf(TestSpi(L"vvimage")));

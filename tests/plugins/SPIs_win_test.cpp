@@ -347,17 +347,20 @@ TEST(TSPIsMeasure, StartUpSearchOfFiftyPlugins) {
     using Clock = std::chrono::steady_clock;
     auto ms = [](Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); };
 
-    // Reference: one LoadLibrary and FreeLibrary of each file.
+    // Reference: one LoadLibrary and FreeLibrary of each file, best of three rounds like the search.
     const TFPUGuard fpu;  // the plug-in's start-up code changes the FPU state
-    const auto r0 = Clock::now();
-    for (int i = 0; i < kPlugins; ++i) {
-        wchar_t name[16];
-        swprintf(name, 16, L"p%02d.spi", i);
-        HMODULE h = LoadLibraryExW((dir / name).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-        ASSERT_NE(h, nullptr);
-        FreeLibrary(h);
+    double reference = 1e9;
+    for (int round = 0; round < 3; ++round) {
+        const auto r0 = Clock::now();
+        for (int i = 0; i < kPlugins; ++i) {
+            wchar_t name[16];
+            swprintf(name, 16, L"p%02d.spi", i);
+            HMODULE h = LoadLibraryExW((dir / name).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+            ASSERT_NE(h, nullptr);
+            FreeLibrary(h);
+        }
+        reference = std::min(reference, ms(Clock::now() - r0) / kPlugins);
     }
-    const double reference = ms(Clock::now() - r0) / kPlugins;
 
     double best = 1e9;
     for (int round = 0; round < 3; ++round) {

@@ -1,7 +1,13 @@
 /* Test plug-ins that are not image or archive plug-ins, or not plug-ins at all. Variants:
      VERSION="..."    the version entry; with ENDLESS every entry from 2 on exists ("*.ab", "AB file")
-     NO_PLUGIN_INFO   no GetPluginInfo export at all */
+     NO_PLUGIN_INFO   no GetPluginInfo export at all
+     USE_HELPER       the version comes from vvhelper.dll, which must lie beside the plug-in */
 #include "TestSpi.h"
+
+#ifdef USE_HELPER
+__declspec(dllimport) const char* VVHelperVersion(void);
+#define VERSION VVHelperVersion()
+#endif
 
 #ifdef NO_PLUGIN_INFO
 SPI_EXPORT int WINAPI IsSupported(LPCSTR filename, DWORD dw) {
