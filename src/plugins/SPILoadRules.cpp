@@ -2,15 +2,14 @@
 
 #include <algorithm>
 #include <cstring>
-#include <cwctype>
+
+#include "plugins/SPIRules.h"
 
 bool NativeReaderFirst(const std::wstring& extension, const std::wstring& nativeExtension) {
     if (extension.empty()) return true;
-    std::wstring bare = extension[0] == L'.' ? extension.substr(1) : extension;
-    if (bare.size() != nativeExtension.size()) return false;
-    for (size_t i = 0; i < bare.size(); ++i)
-        if (std::towupper(bare[i]) != std::towupper(nativeExtension[i])) return false;
-    return true;
+    std::wstring_view bare = extension;
+    if (bare.front() == L'.') bare.remove_prefix(1);
+    return SameExtension(bare, nativeExtension);
 }
 
 TSPIProgress SPIProgressEvent(int32_t num, int32_t denom) {
@@ -43,10 +42,4 @@ std::optional<TSPIDIBLayout> SPIDIBLayout(const uint8_t* info, uint64_t blockSiz
     const uint64_t rows = height < 0 ? 0ull - static_cast<int64_t>(height) : static_cast<uint64_t>(height);
     layout.imageSize = rows * ((static_cast<uint64_t>(bitCount) * static_cast<uint64_t>(width) + 31) / 32 * 4);
     return layout;
-}
-
-std::vector<uint8_t> PaddedHead(const uint8_t* data, size_t size) {
-    std::vector<uint8_t> head(kSPIHeadSize, 0);
-    if (size) std::memcpy(head.data(), data, std::min(size, kSPIHeadSize));
-    return head;
 }

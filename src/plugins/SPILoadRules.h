@@ -1,11 +1,9 @@
 #pragma once
 // The rules of picture loading through plug-ins that need no Windows: which reader goes first, how
-// a plug-in's progress becomes a progress event, how much a decoded DIB's blocks must hold, and
-// the zero-padded head that every plug-in call reads from.
+// a plug-in's progress becomes a progress event, and how much a decoded DIB's blocks must hold.
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "toolkit/Graphic.h"
 
@@ -31,10 +29,5 @@ struct TSPIDIBLayout {
 // header itself does not fit, or the sizes it names are beyond any picture.
 std::optional<TSPIDIBLayout> SPIDIBLayout(const uint8_t* info, uint64_t blockSize);
 
-// Plug-ins read at least 2048 bytes of a file's head: data shorter than that goes to them in a
-// zero-filled buffer of 2048 bytes (the size told to the plug-in stays the real one). PaddedHead
-// gives that buffer, holding the first bytes of data.
-constexpr size_t kSPIHeadSize = 2048;
 // Bytes of foreign header that a second decoding attempt skips.
 constexpr size_t kSPISkipHeaderSize = 128;
-std::vector<uint8_t> PaddedHead(const uint8_t* data, size_t size);

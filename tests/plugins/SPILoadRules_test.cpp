@@ -98,12 +98,3 @@ TEST(SPIDIBLayout, ColoursAndImageSize) {
     ASSERT_TRUE(layout);
     EXPECT_GT(layout->imageSize, 1ull << 40);
 }
-
-TEST(PaddedHead, ShortDataIsZeroFilledTo2048) {
-    std::vector<uint8_t> data(100, 0xAB);
-    const auto head = PaddedHead(data.data(), data.size());
-    ASSERT_EQ(head.size(), 2048u);
-    EXPECT_EQ(head[99], 0xAB);
-    EXPECT_EQ(head[100], 0);
-    EXPECT_EQ(head[2047], 0);
-}
