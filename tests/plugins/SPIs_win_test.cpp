@@ -11,6 +11,7 @@
 #include "common/TempDir.h"
 #include "plugins/FPUGuard_win.h"
 #include "plugins/PluginTestEnv.h"
+#include "plugins/SPIBmp.h"
 #include "plugins/SPIs.h"
 #include "plugins/WinPath_win.h"
 #include "toolkit/TextUtil.h"
@@ -55,13 +56,23 @@ const TGraphicClass kTestGraphic{L"TTestGraphic", nullptr, nullptr};
 const TGraphicClass kOtherGraphic{L"TOtherGraphic", nullptr, nullptr};
 
 // Leaves the registry of formats and the default class as they were.
+// Starts with no default class and no plug-in formats registered; puts the default back after.
 class FormatsScope {
 public:
+    FormatsScope() : previous_(TSPIs::DefaultGraphicClass()) {
+        TSPIs::SetDefaultGraphicClass(nullptr);
+        UnregisterGraphicClass(&TSPIBitmap::StaticClass());
+    }
     ~FormatsScope() {
         UnregisterGraphicClass(&kTestGraphic);
         UnregisterGraphicClass(&kOtherGraphic);
-        TSPIs::SetDefaultGraphicClass(nullptr);
+        TSPIs::SetDefaultGraphicClass(previous_);
     }
+    FormatsScope(const FormatsScope&) = delete;
+    FormatsScope& operator=(const FormatsScope&) = delete;
+
+private:
+    const TGraphicClass* previous_;
 };
 
 }  // namespace
@@ -85,7 +96,8 @@ TEST(TSPIs, DefaultsAndAnEmptySet) {
     TSPIs spis;
     EXPECT_TRUE(spis.AutoSearch);
     EXPECT_EQ(spis.SearchOptions, (TSPISearchOptions{spsSusieDir, spsAppDir}));
-    EXPECT_EQ(TSPIs::DefaultGraphicClass(), nullptr);
+    // Plug-in picture formats open as plug-in bitmaps from the start of the program.
+    EXPECT_EQ(TSPIs::DefaultGraphicClass(), &TSPIBitmap::StaticClass());
     TTempDir empty;
     spis.Search(empty / L"*.spi");
     EXPECT_EQ(spis.Count(), 0);

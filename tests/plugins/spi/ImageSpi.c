@@ -7,6 +7,7 @@
      FAILING         every call fails, leaving a live block in each out-handle
      NO_CONFIG       no ConfigurationDlg export
      COUNT_NUL       GetPluginInfo results count the terminating NUL
+     SHORT_BITS      the header it hands back promises one row more than the pixel block holds
    It upsets the FPU control words on loading and in every export, and records what it was given
    for the tests to read through VVTestProbe. */
 #include "TestSpi.h"
@@ -145,6 +146,9 @@ SPI_EXPORT int WINAPI GetPicture(LPCSTR buf, LONG len, UINT flag, HLOCAL* pHBInf
     bi->biSize = sizeof *bi;
     bi->biWidth = w;
     bi->biHeight = h;
+#ifdef SHORT_BITS
+    bi->biHeight = h + 1;
+#endif
     bi->biPlanes = 1;
     bi->biBitCount = 24;
     bi->biSizeImage = (DWORD)(stride * h);
