@@ -203,3 +203,43 @@ TEST_F(SpiToolArchive, ErrorsPrintClassAndMessageAndEndWithStatus1) {
         EXPECT_FALSE(PathExists(out)) << "no partial output";
     }
 }
+
+TEST_F(SpiToolArchive, DecodeWritesThePictureAsABitmap) {
+    const auto picture = VvImageFile(3, 2, 4);
+    const std::wstring in = files_ / L"p.vvi";
+    WriteFileBytes(in, std::vector<unsigned char>(picture.begin(), picture.end()));
+    struct Case {
+        const char* name;
+        std::vector<std::wstring> extra;
+    };
+    const Case cases[] = {{"the loader's own order", {}},
+                          {"a given plug-in, by file name", {L"VVIMAGE.SPI"}},
+                          {"a given plug-in, by path", {plugins_ / L"vvimage.spi"}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::wstring out = files_ / L"p.bmp";
+        std::vector<std::wstring> args{L"--plugins", plugins_.Path(), L"decode", in, out};
+        args.insert(args.end(), c.extra.begin(), c.extra.end());
+        const TRun r = SpiTool(args);
+        EXPECT_EQ(r.exitCode, 0u) << r.err;
+        EXPECT_NE(r.out.find("3 x 2, 24 bits"), std::string::npos) << r.out;
+        const std::string bmp = ReadFileText(out);
+        ASSERT_EQ(bmp.size(), 54u + 2 * 12) << "a 24-bit BMP of 3 x 2";
+        EXPECT_EQ(bmp.substr(0, 2), "BM");
+        // The bottom row of the BMP is the last row of the picture; the first pixel's B, G, R.
+        EXPECT_EQ(static_cast<uint8_t>(bmp[54 + 12]), picture[8]);
+        EXPECT_EQ(static_cast<uint8_t>(bmp[54 + 12 + 2]), picture[10]);
+    }
+}
+
+TEST_F(SpiToolArchive, DecodeFailuresPrintClassAndMessage) {
+    const std::wstring junk = files_ / L"junk.vvi";
+    WriteFileText(junk, "not a picture at all");
+    TRun r = SpiTool({L"--plugins", plugins_.Path(), L"decode", junk, files_ / L"o.bmp"});
+    EXPECT_EQ(r.exitCode, 1u);
+    EXPECT_NE(r.err.find("EInvalidGraphic: " + U8(L"認識できない画像形式です")), std::string::npos) << r.err;
+    EXPECT_FALSE(PathExists(files_ / L"o.bmp"));
+    r = SpiTool({L"--plugins", plugins_.Path(), L"decode", junk, files_ / L"o.bmp", L"nosuch.spi"});
+    EXPECT_EQ(r.exitCode, 1u);
+    EXPECT_NE(r.err.find("no image plug-in nosuch.spi is loaded"), std::string::npos) << r.err;
+}

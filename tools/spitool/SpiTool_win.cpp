@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "plugins/SPIPxDIB.h"
 #include "plugins/SPIs.h"
 #include "toolkit/AnsiText.h"
 #include "toolkit/FileStream.h"
@@ -29,7 +30,8 @@ namespace {
 const wchar_t kUsage[] =
     L"usage: spitool [--plugins FOLDER] plugins\n"
     L"       spitool [--plugins FOLDER] list ARCHIVE\n"
-    L"       spitool [--plugins FOLDER] extract ARCHIVE INDEX OUT\n";
+    L"       spitool [--plugins FOLDER] extract ARCHIVE INDEX OUT\n"
+    L"       spitool [--plugins FOLDER] decode FILE OUT.bmp [PLUGIN]\n";
 
 // Text to a console as it is, to a file or pipe as UTF-8.
 void Write(DWORD which, const std::wstring& text) {
@@ -159,6 +161,36 @@ void ExtractMember(TSPIs& spis, const std::wstring& archive, const std::wstring&
     out.WriteBuffer(data.Memory(), data.Length());
 }
 
+// The image plug-in named by its path or its file name, as loaded.
+TInSPI& FindImagePlugin(TSPIs& spis, const std::wstring& name) {
+    for (int i = 0; i < spis.Count(); ++i) {
+        auto* spi = dynamic_cast<TInSPI*>(&spis.Items(i));
+        if (!spi) continue;
+        const std::wstring& path = spi->FileName();
+        const size_t slash = path.find_last_of(L"\\/");
+        const std::wstring base = slash == std::wstring::npos ? path : path.substr(slash + 1);
+        const auto same = [](const std::wstring& a, const std::wstring& b) {
+            return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+        };
+        if (same(path, name) || same(base, name)) return *spi;
+    }
+    throw ESPIToolError(FormatW(L"no image plug-in %s is loaded", {name}));
+}
+
+// Decodes a picture as the program does (its own BMP reader and the image plug-ins, or one given
+// plug-in) and writes it as a BMP file.
+void DecodePicture(TSPIs& spis, const std::vector<std::wstring>& args) {
+    TSPIPxDIB picture;
+    picture.PaletteMode = 0;  // the picture as decoded, without a display palette
+    if (args.size() > 3)
+        picture.LoadFromFileSPI(args[1], &FindImagePlugin(spis, args[3]));
+    else
+        picture.LoadFromFile(args[1]);
+    picture.SaveToFile(args[2]);
+    Print(FormatW(L"%s x %s, %s bits\n", {std::to_wstring(picture.GetWidth()), std::to_wstring(picture.GetHeight()),
+                                         std::to_wstring(picture.GetBitCount())}));
+}
+
 int Run(std::vector<std::wstring> args) {
     std::wstring pluginFolder;
     for (size_t i = 0; i < args.size();) {
@@ -172,17 +204,18 @@ int Run(std::vector<std::wstring> args) {
     }
     struct TCommand {
         const wchar_t* name;
-        size_t argCount;
+        size_t minArgs, maxArgs;
         std::function<void(TSPIs&, const std::vector<std::wstring>&)> run;
     };
     const TCommand commands[] = {
-        {L"plugins", 0, [](TSPIs& s, const auto&) { ListPlugins(s); }},
-        {L"list", 1, [](TSPIs& s, const auto& a) { ListArchive(s, a[1]); }},
-        {L"extract", 3, [](TSPIs& s, const auto& a) { ExtractMember(s, a[1], a[2], a[3]); }},
+        {L"plugins", 0, 0, [](TSPIs& s, const auto&) { ListPlugins(s); }},
+        {L"list", 1, 1, [](TSPIs& s, const auto& a) { ListArchive(s, a[1]); }},
+        {L"extract", 3, 3, [](TSPIs& s, const auto& a) { ExtractMember(s, a[1], a[2], a[3]); }},
+        {L"decode", 2, 3, [](TSPIs& s, const auto& a) { DecodePicture(s, a); }},
     };
     for (const TCommand& c : commands) {
         if (args.empty() || args[0] != c.name) continue;
-        if (args.size() != c.argCount + 1) throw ESPIToolError(kUsage);
+        if (args.size() < c.minArgs + 1 || args.size() > c.maxArgs + 1) throw ESPIToolError(kUsage);
         TSPIs spis;
         LoadPlugins(spis, pluginFolder);
         c.run(spis, args);
