@@ -3,6 +3,7 @@
 #include "app/FileUtil.h"
 #include "toolkit/Exceptions.h"
 #include "toolkit/Prompt.h"
+#include "toolkit/SystemInfo.h"
 
 const wchar_t kCopyFailed[] = L"コピーに失敗しました。";
 const wchar_t kRenameFailed[] = L"リネームに失敗しました。";
@@ -85,3 +86,5 @@ bool MoveWithQuestion(const std::wstring& source, const std::wstring& target) {
     if (!DeleteFileW(source.c_str())) throw Exception(kDeleteFailed);
     return true;
 }
+
+TDateTime UnixToLocalDateTime(int64_t seconds) { return UnixToDateTime(seconds, TimeZoneBias()); }

@@ -29,6 +29,7 @@ private:
 VV_EXCEPTION_CLASS(EInvalidGraphic, Exception);
 VV_EXCEPTION_CLASS(EOutOfResources, Exception);
 VV_EXCEPTION_CLASS(EOutOfMemory, Exception);
+VV_EXCEPTION_CLASS(EConvertError, Exception);
 VV_EXCEPTION_CLASS(EStreamError, Exception);
 VV_EXCEPTION_CLASS(EReadError, EStreamError);
 VV_EXCEPTION_CLASS(EWriteError, EStreamError);

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "app/FileUtil.h"
-#include "app/SystemInfo.h"
+#include "toolkit/SystemInfo.h"
 #include "common/TempDir.h"
 #include "toolkit/Exceptions.h"
 #include "toolkit/Prompt.h"

@@ -2,8 +2,7 @@
 
 #include <vector>
 
-#include "app/FileUtil.h"
-#include "app/SystemInfo.h"
+#include "toolkit/SystemInfo.h"
 
 namespace {
 std::optional<TScreenMetrics> g_screenOverride;
@@ -49,5 +48,3 @@ std::wstring ProgramFolder() {
 void SetScreenMetricsOverride(std::optional<TScreenMetrics> metrics) { g_screenOverride = metrics; }
 void SetTimeZoneBiasOverride(std::optional<int> bias) { g_biasOverride = bias; }
 void SetProgramFolderOverride(std::optional<std::wstring> folder) { g_folderOverride = std::move(folder); }
-
-TDateTime UnixToLocalDateTime(int64_t seconds) { return UnixToDateTime(seconds, TimeZoneBias()); }

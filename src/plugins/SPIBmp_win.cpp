@@ -1,0 +1,77 @@
+#include "plugins/SPIBmp.h"
+
+#include <memory>
+
+#include "plugins/SPILoadRules.h"
+#include "toolkit/PictureFormats.h"
+#include "plugins/SPIs.h"
+#include "toolkit/Streams.h"
+
+namespace {
+
+std::unique_ptr<TGraphic> NewSPIBitmap() { return std::make_unique<TSPIBitmap>(); }
+
+const TGraphicClass kSPIBitmapClass{L"TSPIBitmap", &NewSPIBitmap, &TBitmap::StaticClass()};
+
+// Image plug-in formats are registered under this class from the start of the program.
+const bool kDefaultClassSet = [] {
+    TSPIs::SetDefaultGraphicClass(&kSPIBitmapClass);
+    return true;
+}();
+
+}  // namespace
+
+TSPIBitmap::TSPIBitmap()
+    : loader_([this](TStream& s) { TBitmap::LoadFromStream(s); },
+              [this](const std::wstring& name) { TBitmap::LoadFromFile(name); },
+              [this](std::span<const uint8_t> info, std::span<const uint8_t> bits, const TSPIPictureInfoCopy&) {
+                  return TakeDIB(info, bits);
+              },
+              [this](TProgressStage stage, uint8_t percent, bool redraw) {
+                  Progress(stage, percent, redraw, TRect{}, std::wstring());
+              }) {}
+
+const TGraphicClass& TSPIBitmap::StaticClass() {
+    (void)kDefaultClassSet;
+    return kSPIBitmapClass;
+}
+
+TInSPIAble& TSPIBitmap::Loader() {
+    loader_.SkipHeader = SkipHeader;
+    return loader_;
+}
+
+void TSPIBitmap::Assign(const TGraphic* source) {
+    if (const auto* other = dynamic_cast<const TSPIBitmap*>(source)) SkipHeader = other->SkipHeader;
+    TBitmap::Assign(source);
+}
+
+void TSPIBitmap::LoadFromFile(const std::wstring& fileName) { Loader().LoadFromFile(fileName); }
+void TSPIBitmap::LoadFromStream(TStream& stream) { Loader().LoadFromStream(stream); }
+void TSPIBitmap::LoadFromNamedStream(TStream& stream, const std::wstring& name) {
+    Loader().LoadFromNamedStream(stream, name);
+}
+void TSPIBitmap::LoadFromStreamSPI(TStream& stream, TInSPI* spi) { Loader().LoadFromStreamSPI(stream, spi); }
+void TSPIBitmap::LoadFromFileSPI(const std::wstring& name, TInSPI* spi) { Loader().LoadFromFileSPI(name, spi); }
+
+bool TSPIBitmap::TakeDIB(std::span<const uint8_t> info, std::span<const uint8_t> bits) {
+    const auto layout = SPIDIBLayout(info.data(), info.size());
+    // The plug-in's blocks must hold what their header promises; nothing is read beyond them.
+    if (!layout || layout->infoSize > info.size() || layout->imageSize > bits.size()) return false;
+    const uint64_t offBits = 14 + layout->infoSize;
+    const uint64_t total = offBits + layout->imageSize;
+    if (total > UINT32_MAX) return false;
+    // A BMP file in memory: file header, bitmap info, pixels; read with the bitmap's own reader.
+    TMemoryStream bmp;
+    const uint16_t type = 0x4D42;
+    const uint32_t fileSize = static_cast<uint32_t>(total), reserved = 0, off = static_cast<uint32_t>(offBits);
+    bmp.WriteBuffer(&type, 2);
+    bmp.WriteBuffer(&fileSize, 4);
+    bmp.WriteBuffer(&reserved, 4);
+    bmp.WriteBuffer(&off, 4);
+    bmp.WriteBuffer(info.data(), static_cast<size_t>(layout->infoSize));
+    bmp.WriteBuffer(bits.data(), static_cast<size_t>(layout->imageSize));
+    bmp.SetPosition(0);
+    TBitmap::LoadFromStream(bmp);
+    return true;
+}

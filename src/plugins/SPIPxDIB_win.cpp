@@ -1,0 +1,70 @@
+#include "plugins/SPIPxDIB.h"
+
+#include <cstring>
+#include <memory>
+
+#include "plugins/SPILoadRules.h"
+#include "toolkit/PictureFormats.h"
+#include "toolkit/Handles_win.h"
+
+namespace {
+
+std::unique_ptr<TGraphic> NewSPIPxDIB() { return std::make_unique<TSPIPxDIB>(); }
+
+const TGraphicClass kSPIPxDIBClass{L"TSPIPxDIB", &NewSPIPxDIB, &TPxDIB::StaticClass()};
+
+}  // namespace
+
+TSPIPxDIB::TSPIPxDIB()
+    : loader_([this](TStream& s) { TPxDIB::LoadFromStream(s); },
+              [this](const std::wstring& name) { TPxDIB::LoadFromFile(name); },
+              [this](std::span<const uint8_t> info, std::span<const uint8_t> bits, const TSPIPictureInfoCopy& pi) {
+                  return TakeDIB(info, bits, pi);
+              },
+              [this](TProgressStage stage, uint8_t percent, bool redraw) {
+                  Progress(stage, percent, redraw, TRect{}, std::wstring());
+              }) {}
+
+const TGraphicClass& TSPIPxDIB::StaticClass() { return kSPIPxDIBClass; }
+
+TInSPIAble& TSPIPxDIB::Loader() {
+    loader_.SkipHeader = SkipHeader;
+    return loader_;
+}
+
+void TSPIPxDIB::Assign(const TGraphic* source) {
+    if (const auto* other = dynamic_cast<const TSPIPxDIB*>(source)) {
+        PaletteMode = other->PaletteMode;
+        SkipHeader = other->SkipHeader;
+    }
+    TPxDIB::Assign(source);
+}
+
+void TSPIPxDIB::LoadFromFile(const std::wstring& fileName) { Loader().LoadFromFile(fileName); }
+void TSPIPxDIB::LoadFromStream(TStream& stream) { Loader().LoadFromStream(stream); }
+void TSPIPxDIB::LoadFromNamedStream(TStream& stream, const std::wstring& name) {
+    Loader().LoadFromNamedStream(stream, name);
+}
+void TSPIPxDIB::LoadFromStreamSPI(TStream& stream, TInSPI* spi) { Loader().LoadFromStreamSPI(stream, spi); }
+void TSPIPxDIB::LoadFromFileSPI(const std::wstring& name, TInSPI* spi) { Loader().LoadFromFileSPI(name, spi); }
+
+bool TSPIPxDIB::TakeDIB(std::span<const uint8_t> info, std::span<const uint8_t> bits,
+                        const TSPIPictureInfoCopy& pictureInfo) {
+    const auto layout = SPIDIBLayout(info.data(), info.size());
+    // The plug-in's blocks must hold what their header promises; nothing is read beyond them.
+    if (!layout || layout->infoSize > info.size() || layout->imageSize > bits.size()) return false;
+    const uint64_t total = layout->infoSize + layout->imageSize;
+    if (total > UINT32_MAX) return false;
+    TUniqueGlobal memory(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, static_cast<SIZE_T>(total)));
+    if (!memory) throw EOutOfMemory(L"TSPIPxDIB: Out Of Memory");
+    {
+        auto* p = static_cast<uint8_t*>(GlobalLock(memory.get()));
+        if (!p) throw EOutOfMemory(L"TSPIPxDIB: Out Of Memory");
+        std::memcpy(p, info.data(), static_cast<size_t>(layout->infoSize));
+        std::memcpy(p + layout->infoSize, bits.data(), static_cast<size_t>(layout->imageSize));
+        GlobalUnlock(memory.get());
+    }
+    pictureInfo_ = pictureInfo;
+    LoadFromClipboardFormat(kCF_DIB, memory.get(), nullptr);
+    return true;
+}
