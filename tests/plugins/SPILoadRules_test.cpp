@@ -76,7 +76,7 @@ TEST(SPIDIBLayout, ColoursAndImageSize) {
         {"4-bit default", 1, 5, 4, 0, 16, 20},
         {"24-bit has none", 3, 3, 24, 0, 0, 36},
         {"count given is kept", 10, 1, 8, 17, 17, 12},
-        {"top-down height counts its rows", 4, -3, 24, 0, 0, 48},
+        {"top-down height counts its rows", 4, -3, 24, 0, 0, 36},
         {"32-bit", 2, 2, 32, 0, 0, 16},
     };
     for (const auto& c : cases) {
