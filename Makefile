@@ -1,5 +1,5 @@
 # The two commands of the README. Both install what is missing first (scripts/setup-deps).
-.PHONY: run test
+.PHONY: run test fuzz bench
 
 # Builds and starts the program under Wine; make run ARGS='Z:\\path\\to\\archive.zip'
 run:
@@ -8,3 +8,14 @@ run:
 # Builds both presets and runs every test.
 test:
 	scripts/test-all
+
+# Fuzzes the imaging parsers, each for FUZZ_SECONDS (default 60), one target at a time.
+fuzz:
+	scripts/fuzz-all $(FUZZ_SECONDS)
+
+# Builds the optimised benchmark programs and runs them.
+bench:
+	scripts/setup-deps
+	cmake --preset bench >/dev/null
+	cmake --build --preset bench --target pxbench
+	build/bench/bench/pxbench

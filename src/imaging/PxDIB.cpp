@@ -144,6 +144,23 @@ void FinishWidening(DIBInfos& infos) {
     infos.Header.biSizeImage = 0;
 }
 
+// GDI reads encoded data up to biSizeImage: a header that leaves it 0 shows nothing, and one that
+// claims more than the store holds would have GDI read past it. Both get the true length.
+void FixEncodedSize(DIBInfos& infos) {
+    if (!IsRowData(infos.Header.biCompression) &&
+        (infos.Header.biSizeImage == 0 || infos.Header.biSizeImage > uint32_t(infos.BitsSize))) {
+        infos.Header.biSizeImage = static_cast<uint32_t>(infos.BitsSize);
+    }
+}
+
+// Bytes of colour data written behind the header: the colour table, preceded by the channel masks
+// when the header says BI_BITFIELDS (a 1/4/8/24-bit picture may say so; the readers then take
+// the masks from the colour data, so the writers must put them there).
+uint32_t ColorDataBytes(const DIBInfos& infos) {
+    return (infos.Header.biCompression == kBiBitfields ? kMaskBytes : 0) +
+           std::min<uint32_t>(infos.Header.biClrUsed, kMaxColors) * 4;
+}
+
 uint64_t AbsHeight(int32_t height) { return static_cast<uint64_t>(height < 0 ? -int64_t{height} : int64_t{height}); }
 
 }  // namespace
@@ -440,6 +457,7 @@ void TPxInternalDIB::LoadFromStream(TStream& stream) {
     default: throw EPxDIBInvalidDIB(L"TPxInternalDIB.LoadFromStream: Invalid biBitCount");
     }
     store.MoveTo(infos);
+    FixEncodedSize(infos);
     TakeOver(infos);
 }
 
@@ -448,7 +466,7 @@ void TPxInternalDIB::LoadFromStream(TStream& stream) {
 // Writes a BMP file with a 40-byte header, the biClrUsed colour-table entries and the pixel data
 // as stored (RLE data stays compressed).
 void TPxInternalDIB::SaveToStream(TStream& stream) const {
-    const uint32_t colorBytes = std::min<uint32_t>(infos_.Header.biClrUsed, kMaxColors) * 4;
+    const uint32_t colorBytes = ColorDataBytes(infos_);
     const uint32_t bits = static_cast<uint32_t>(std::max(infos_.BitsSize, 0));
     TBitmapFileHeader file{};
     file.bfType = kBitmapFileType;
@@ -540,11 +558,12 @@ void TPxInternalDIB::LoadFromClipboardData(const void* data, size_t size) {
     default: throw EPxDIBInvalidDIB(L"TPxInternalDIB.LoadFromClipboardFormat: Invalid biBitCount");
     }
     store.MoveTo(infos);
+    FixEncodedSize(infos);
     TakeOver(infos);
 }
 
 size_t TPxInternalDIB::ClipboardDataSize() const {
-    return kInfoHeaderSize + std::min<uint32_t>(infos_.Header.biClrUsed, kMaxColors) * 4 +
+    return kInfoHeaderSize + ColorDataBytes(infos_) +
            static_cast<size_t>(std::max(infos_.BitsSize, 0));
 }
 
@@ -554,7 +573,7 @@ void TPxInternalDIB::SaveToClipboardData(std::span<uint8_t> out) const {
     if (out.size() < ClipboardDataSize()) {
         throw EPxDIBAssert(L"TPxInternalDIB.SaveToClipboardFormat: Buffer Too Small");
     }
-    const size_t colorBytes = std::min<uint32_t>(infos_.Header.biClrUsed, kMaxColors) * 4;
+    const size_t colorBytes = ColorDataBytes(infos_);
     uint8_t* p = out.data();
     std::memcpy(p, &infos_.Header, kInfoHeaderSize);
     std::memcpy(p + kInfoHeaderSize, infos_.Colors, colorBytes);

@@ -184,7 +184,8 @@ private:
 // Invariants of a stored DIB: biSize 40, biPlanes 1, biBitCount 1/4/8/24 (16 and 32 are widened
 // while loading), biClrUsed <= 256 and for 1/4/8 bits never 0 after loading, biHeight signed
 // (negative: rows stored top-down) while Height() is its absolute value. Uncompressed data always
-// holds at least RowStride(width, bitCount) x Height() bytes.
+// holds at least RowStride(width, bitCount) x Height() bytes; for encoded data biSizeImage is never
+// 0 and never more than the bits size, because GDI reads that many bytes.
 class TPxInternalDIB {
 public:
     // A 1 x 1 picture of 8 bits per pixel with two black colour-table entries and pixel 0;
@@ -230,13 +231,15 @@ public:
     TPxPixelFormat GetPixelFormat() const;
 
     // BMP file reader and writer. Reading starts at the stream's position; on failure the storage
-    // keeps its previous picture.
+    // keeps its previous picture. The writer always writes a 40-byte header, the biClrUsed colour
+    // entries (behind the three channel masks if the header says BI_BITFIELDS) and the bits.
     void LoadFromStream(TStream& stream);
     void SaveToStream(TStream& stream) const;
 
     // Packed DIB (header, colour data, pixels), as CF_DIB clipboard data and plug-ins hand it over.
     void LoadFromClipboardData(const void* data, size_t size);
-    // Size of the packed DIB that SaveToClipboardData writes: 40 + biClrUsed x 4 + bits size.
+    // Size of the packed DIB that SaveToClipboardData writes: 40 + biClrUsed x 4 + bits size (and
+    // 12 bytes of channel masks for a BI_BITFIELDS header).
     size_t ClipboardDataSize() const;
     void SaveToClipboardData(std::span<uint8_t> out) const;
 

@@ -167,6 +167,13 @@ std::vector<TSample> BmpSamples() {
     return out;
 }
 
+TBytes BmpSample(const std::string& name) {
+    for (auto& s : BmpSamples()) {
+        if (s.name == name) return s.bytes;
+    }
+    return {};
+}
+
 std::vector<TSample> Rle8Samples() {
     // width - 1, height - 1, then the stream.
     return {

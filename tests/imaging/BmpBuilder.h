@@ -46,6 +46,8 @@ struct TSample {
 };
 // Well-formed BMP files of every kind the reader accepts.
 std::vector<TSample> BmpSamples();
+// One of BmpSamples by name.
+TBytes BmpSample(const std::string& name);
 // RLE8 and RLE4 streams of small pictures; the picture's width and height are the first two bytes.
 std::vector<TSample> Rle8Samples();
 std::vector<TSample> Rle4Samples();

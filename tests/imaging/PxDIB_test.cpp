@@ -146,7 +146,7 @@ TEST(PxInternalDIB, SharedStorageRefusesChanges) {
     dib.AddRef();
     ExpectFailure<EPxDIBAssert>([&] { dib.UpdatePalette(); }, L"TPxInternalDIB.UpdatePalette: RefCount Must be 1");
     // A load into a shared storage fails the same way and leaves the picture alone.
-    const TBytes file = BmpSamples()[0].bytes;
+    const TBytes file = BmpSample("1bit_13x3");
     ExpectFailure<EPxDIBAssert>([&] { Load(dib, file); }, L"TPxInternalDIB.UpdatePalette: RefCount Must be 1");
     EXPECT_EQ(dib.Width(), 1);
     EXPECT_EQ(PxTempHeapBytes(), 0);
@@ -177,6 +177,16 @@ TEST(PxPixelStore, ZeroFilledMovableAndReleasedOnce) {
     TPxPixelStore empty(0);  // an empty store still has an address
     EXPECT_NE(empty.Bits(), nullptr);
 }
+
+#ifndef _WIN32
+// The native stores end against a guard page, so that overruns fault in tests and fuzzing.
+TEST(PxPixelStoreDeathTest, WritingPastTheEndFaults) {
+    TPxPixelStore store(4000);
+    volatile uint8_t* bits = store.Bits();
+    bits[3999] = 1;
+    EXPECT_DEATH(bits[4000] = 1, "");
+}
+#endif
 
 TEST(PxPixelStore, ReleaseOfAWrongViewFails) {
     TPxFileMap map = GetFileMap(100);
@@ -285,6 +295,9 @@ TEST(BmpReader, EightBitWithoutColourCountSavesAllEntries) {
     Load(dib, BuildBmp(s));
     EXPECT_EQ(dib.Infos().Header.biClrUsed, 256u);
     const TBytes out = Save(dib);
+    EXPECT_EQ(out[0], 'B');
+    EXPECT_EQ(out[1], 'M');
+    EXPECT_EQ(Get32At(out, 6), 0u);      // reserved words
     EXPECT_EQ(Get32At(out, 10), 1078u);  // bfOffBits
     EXPECT_EQ(Get32At(out, 2), 1078u + 8);
     EXPECT_EQ(Get32At(out, 14 + 32), 256u);  // biClrUsed
@@ -453,7 +466,7 @@ TEST(BmpReader, UncompressedPicturesAlwaysHoldWholeRows) {
 }
 
 TEST(BmpReader, ReadsFromTheMiddleOfAStream) {
-    const TBytes file = BmpSamples()[2].bytes;
+    const TBytes file = BmpSample("8bit_5x4");
     TMemoryStream s;
     s.WriteBuffer("prefix", 6);
     s.WriteBuffer(file.data(), file.size());
@@ -468,16 +481,28 @@ TEST(BmpReader, ReadsFromTheMiddleOfAStream) {
 
 TEST(BmpReader, RleDataStaysCompressedAndIsWrittenBackUnchanged) {
     const TBytes rle = {3, 7, 0, 0, 2, 1, 0, 1};
-    for (bool sizeKnown : {true, false}) {
-        SCOPED_TRACE(sizeKnown ? "size from bfSize" : "rest of the stream");
-        TBmpSpec s{.width = 3, .height = 2, .bitCount = 8, .compression = 1, .clrUsed = 2, .colors = ColorQuads(2),
-                   .pixels = rle};
-        if (!sizeKnown) s.fileSize = 20;  // less than the headers: the data is the rest of the stream
+    struct Case {
+        const char* name;
+        std::optional<uint32_t> fileSize;
+        uint32_t sizeImage;
+    };
+    const Case cases[] = {
+        {"size from bfSize", std::nullopt, 8},
+        {"bfSize too small: the rest of the stream", 20, 8},
+        {"biSizeImage 0 gets the data length", std::nullopt, 0},
+        {"biSizeImage beyond the data is cut to it", std::nullopt, 5000},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TBmpSpec s{.fileSize = c.fileSize, .width = 3, .height = 2, .bitCount = 8, .compression = 1,
+                   .sizeImage = c.sizeImage, .clrUsed = 2, .colors = ColorQuads(2), .pixels = rle};
         TPxInternalDIB dib;
         Load(dib, BuildBmp(s));
         EXPECT_EQ(dib.GetPixelFormat(), pxf8BitRLE);
         EXPECT_EQ(Pixels(dib), rle);
+        EXPECT_EQ(dib.Infos().Header.biSizeImage, 8u);
         s.fileSize.reset();
+        s.sizeImage = 8;
         EXPECT_EQ(Save(dib), BuildBmp(s));
     }
 }
@@ -498,24 +523,6 @@ TEST(BmpReaderWriter, SamplesRoundTrip) {
     }
 }
 
-TEST(BmpWriter, WritesHeaderColoursAndPixels) {
-    TPxInternalDIB dib;
-    dib.CreateDIB(3, -2, 2, 1);
-    dib.Infos().Colors[1] = TRGBQuad{1, 2, 3, 0};
-    dib.Infos().Bits[0] = 0xA0;
-    const TBytes out = Save(dib);
-    ASSERT_EQ(out.size(), 14u + 40 + 8 + 8);
-    EXPECT_EQ(out[0], 'B');
-    EXPECT_EQ(out[1], 'M');
-    EXPECT_EQ(Get32At(out, 2), 70u);
-    EXPECT_EQ(Get32At(out, 6), 0u);
-    EXPECT_EQ(Get32At(out, 10), 62u);
-    EXPECT_EQ(Get32At(out, 14), 40u);
-    EXPECT_EQ(int32_t(Get32At(out, 22)), -2);
-    EXPECT_EQ(out[54 + 4], 1);
-    EXPECT_EQ(out[62], 0xA0);
-}
-
 // ---- Clipboard reader and writer -----------------------------------------------------------------
 
 TEST(ClipboardData, RoundTripsThroughAPackedDib) {
@@ -534,23 +541,13 @@ TEST(ClipboardData, RoundTripsThroughAPackedDib) {
 TEST(ClipboardData, ReadsWhatTheFileReaderReads) {
     // A packed DIB is the file without its file header; both readers must agree on it.
     for (const auto& sample : BmpSamples()) {
-        if (sample.name == "v5_24bit_gap" || sample.name == "8bit_300colors") continue;  // differ on purpose
+        if (sample.name == "v5_24bit_gap") continue;  // a packed DIB has no offset to skip its gap
         SCOPED_TRACE(sample.name);
         TPxInternalDIB fromFile, fromBlock;
         Load(fromFile, sample.bytes);
         fromBlock.LoadFromClipboardData(sample.bytes.data() + 14, sample.bytes.size() - 14);
         EXPECT_EQ(Save(fromBlock), Save(fromFile));
     }
-}
-
-TEST(ClipboardData, SurplusColoursAndMasks) {
-    TBmpSpec s{.width = 2, .height = 1, .bitCount = 8, .clrUsed = 300, .colors = ColorQuads(300), .pixels = {5, 6, 0, 0}};
-    TBytes block = BuildPackedDib(s);
-    TPxInternalDIB dib;
-    dib.LoadFromClipboardData(block.data(), block.size());
-    EXPECT_EQ(dib.Infos().Header.biClrUsed, 256u);
-    EXPECT_EQ(dib.Infos().Colors[255].rgbRed, uint8_t(255 * 7 + 3));
-    EXPECT_EQ(Pixels(dib), s.pixels);
 }
 
 TEST(ClipboardData, MalformedBlocksFailCleanly) {
