@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -81,13 +82,25 @@ TGeometry Prepare(R routine, const TPxSource& src, size_t targetSize) {
                      static_cast<size_t>(PxRowStride(src.Width, Info(routine).TargetBits))};
 }
 
-// A heap buffer of count items, or EOutOfMemory when there is no room for it.
+// A zeroed heap buffer of count items, or EOutOfMemory when there is no room for it.
 template <class T>
-std::vector<T> HeapBuffer(R routine, uint64_t count, const T& value = T()) {
+std::vector<T> HeapBuffer(R routine, uint64_t count) {
     if (count > std::numeric_limits<ptrdiff_t>::max() / sizeof(T))
         throw EOutOfMemory(Message(routine, L": Out Of Memory"));
     try {
-        return std::vector<T>(static_cast<size_t>(count), value);
+        return std::vector<T>(static_cast<size_t>(count));
+    } catch (const std::bad_alloc&) {
+        throw EOutOfMemory(Message(routine, L": Out Of Memory"));
+    }
+}
+
+// The same without clearing, for a buffer that is overwritten at once.
+template <class T>
+std::unique_ptr<T[]> HeapArray(R routine, uint64_t count) {
+    if (count > std::numeric_limits<ptrdiff_t>::max() / sizeof(T))
+        throw EOutOfMemory(Message(routine, L": Out Of Memory"));
+    try {
+        return std::make_unique_for_overwrite<T[]>(static_cast<size_t>(count));
     } catch (const std::bad_alloc&) {
         throw EOutOfMemory(Message(routine, L": Out Of Memory"));
     }
@@ -257,11 +270,11 @@ void ReduceLow(R routine, const TPxSource& src, std::span<uint8_t> dst, TPxPalet
 
 void BuildHighTree(R routine, const TGeometry& g, const TPxSource& src, int depth, TPxPalette& palette,
                    TPxSplitTree& tree, const TPxProgress& progress) {
-    std::vector<TPxTriple> pixels = HeapBuffer<TPxTriple>(routine, static_cast<uint64_t>(g.Width) * g.Height,
-                                                          TPxTriple{0, 0, 0});
+    const uint64_t count = static_cast<uint64_t>(g.Width) * g.Height;
+    const std::unique_ptr<TPxTriple[]> pixels = HeapArray<TPxTriple>(routine, count);
     for (size_t y = 0; y < g.Height; ++y)
         std::memcpy(&pixels[y * g.Width], src.Bits + y * g.SourceStride, g.Width * sizeof(TPxTriple));
-    SplitPixels(pixels, depth, palette, tree, progress);
+    SplitPixels(std::span<TPxTriple>(pixels.get(), static_cast<size_t>(count)), depth, palette, tree, progress);
 }
 
 void ReduceHigh(R routine, const TPxSource& src, std::span<uint8_t> dst, TPxPalette& palette,

@@ -18,33 +18,58 @@ inline uint32_t Channel(const TPxTriple& p, int channel) {
 inline uint64_t Weight(const TPxColorCell& c) { return c.Count; }
 inline uint64_t Weight(const TPxTriple&) { return 1; }
 
+// Weighted sums of a range: weight, channel values and their squares, by DivideID. They are
+// exact integers (below 2^64 for any picture a DIB can hold), so they equal sums taken in
+// extended precision whatever the order of the items, and a half's sums are the whole's minus
+// the other half's.
+struct TSums {
+    uint64_t N = 0;
+    uint64_t Sum[3] = {};
+    uint64_t Squares[3] = {};
+
+    template <class Item>
+    void Add(const Item& item) {
+        const uint64_t w = Weight(item);
+        N += w;
+        for (int ch = 0; ch < 3; ++ch) {
+            const uint64_t v = Channel(item, ch);
+            Sum[ch] += w * v;
+            Squares[ch] += w * v * v;
+        }
+    }
+
+    TSums Minus(const TSums& part) const {
+        TSums rest;
+        rest.N = N - part.N;
+        for (int ch = 0; ch < 3; ++ch) {
+            rest.Sum[ch] = Sum[ch] - part.Sum[ch];
+            rest.Squares[ch] = Squares[ch] - part.Squares[ch];
+        }
+        return rest;
+    }
+};
+
+template <class Item>
+TSums Measure(const Item* first, const Item* last) {
+    TSums sums;
+    for (const Item* p = first; p != last; ++p)
+        sums.Add(*p);
+    return sums;
+}
+
 struct TRangeStats {
     long double Mean[3];  // by DivideID: red, green, blue
     long double Var[3];
 };
 
-// Weighted means and variances (mean of squares minus square of mean). The sums are exact
-// integers (below 2^64 for any picture a DIB can hold), so they equal sums taken in extended
-// precision whatever the order of the items.
-template <class Item>
-TRangeStats Measure(const Item* first, const Item* last) {
-    uint64_t n = 0;
-    uint64_t sum[3] = {};
-    uint64_t squares[3] = {};
-    for (const Item* p = first; p != last; ++p) {
-        const uint64_t w = Weight(*p);
-        n += w;
-        for (int ch = 0; ch < 3; ++ch) {
-            const uint64_t v = Channel(*p, ch);
-            sum[ch] += w * v;
-            squares[ch] += w * v * v;
-        }
-    }
+// Weighted means and variances, in extended precision: the variance is the mean of squares minus
+// the square of the mean.
+TRangeStats Stats(const TSums& sums) {
     TRangeStats stats;
-    const long double count = static_cast<long double>(n);
+    const long double count = static_cast<long double>(sums.N);
     for (int ch = 0; ch < 3; ++ch) {
-        stats.Mean[ch] = static_cast<long double>(sum[ch]) / count;
-        stats.Var[ch] = static_cast<long double>(squares[ch]) / count - stats.Mean[ch] * stats.Mean[ch];
+        stats.Mean[ch] = static_cast<long double>(sums.Sum[ch]) / count;
+        stats.Var[ch] = static_cast<long double>(sums.Squares[ch]) / count - stats.Mean[ch] * stats.Mean[ch];
     }
     return stats;
 }
@@ -73,29 +98,33 @@ uint8_t RoundHalfEven(long double mean) {
 }
 
 // Partitions in place: from the left, items not above cut are skipped; from the right, items above
-// it; the two found are swapped, until the scans meet. Returns the first item above cut.
+// it; the two found are swapped, until the scans meet. Returns the first item above cut, and the
+// sums of the items below it, taken on the way so that no half needs a pass of its own.
 template <int ChannelId, class Item>
-Item* PartitionOn(Item* first, Item* last, int cut) {
+Item* PartitionOn(Item* first, Item* last, int cut, TSums& lower) {
     const auto value = [](const Item& item) { return static_cast<int>(Channel(item, ChannelId)); };
     while (true) {
-        while (first < last && value(*first) <= cut)
+        while (first < last && value(*first) <= cut) {
+            lower.Add(*first);
             ++first;
+        }
         while (first < last && value(last[-1]) > cut)
             --last;
         if (first >= last)
             return first;
         std::swap(*first, last[-1]);
+        lower.Add(*first);
         ++first;
         --last;
     }
 }
 
 template <class Item>
-Item* Partition(Item* first, Item* last, int channel, int cut) {
+Item* Partition(Item* first, Item* last, int channel, int cut, TSums& lower) {
     switch (channel) {
-    case kDivideRed: return PartitionOn<kDivideRed>(first, last, cut);
-    case kDivideGreen: return PartitionOn<kDivideGreen>(first, last, cut);
-    default: return PartitionOn<kDivideBlue>(first, last, cut);
+    case kDivideRed: return PartitionOn<kDivideRed>(first, last, cut, lower);
+    case kDivideGreen: return PartitionOn<kDivideGreen>(first, last, cut, lower);
+    default: return PartitionOn<kDivideBlue>(first, last, cut, lower);
     }
 }
 
@@ -109,19 +138,20 @@ public:
     TSplitter(int maxDepth, bool highRule, TPxPalette& palette, const TPxProgress& progress, TPxSplitTree* tree)
         : maxDepth_(maxDepth), highRule_(highRule), palette_(palette), progress_(progress), tree_(tree) {}
 
-    // node is the tree node this range fills, or -1 when there is no tree or no node for it.
-    void Split(Item* first, Item* last, int depth, int node) {
+    // sums are the range's; node is the tree node this range fills, or -1 when there is no tree or
+    // no node for it.
+    void Split(Item* first, Item* last, int depth, int node, const TSums& sums) {
         if (first == last) {
             // An empty range makes no entry and no node, but keeps the count of progress steps.
             if (depth == maxDepth_) {
                 Step();
             } else {
-                Split(first, last, depth + 1, -1);
-                Split(first, last, depth + 1, -1);
+                Split(first, last, depth + 1, -1, sums);
+                Split(first, last, depth + 1, -1, sums);
             }
             return;
         }
-        const TRangeStats stats = Measure(first, last);
+        const TRangeStats stats = Stats(sums);
         if (depth == maxDepth_) {
             MakeLeaf(first, last, stats, node);
             Step();
@@ -131,7 +161,8 @@ public:
         const long double mean = stats.Mean[channel];
         // Channel values are integers, so comparing them with the floor of the mean is exact.
         const int cut = static_cast<int>(std::floor(mean));
-        Item* const middle = Partition(first, last, channel, cut);
+        TSums lower;
+        Item* const middle = Partition(first, last, channel, cut, lower);
         int right = -1;
         if (node >= 0) {
             TPxSplitNode& n = tree_->Nodes[node];
@@ -141,13 +172,13 @@ public:
             right = NewNode();
             tree_->Nodes[node].Right = static_cast<uint16_t>(right);
         }
-        Split(middle, last, depth + 1, right);
+        Split(middle, last, depth + 1, right, sums.Minus(lower));
         int left = -1;
         if (node >= 0) {
             left = NewNode();
             tree_->Nodes[node].Left = static_cast<uint16_t>(left);
         }
-        Split(first, middle, depth + 1, left);
+        Split(first, middle, depth + 1, left, lower);
     }
 
 private:
@@ -203,7 +234,7 @@ void SplitColorCells(std::span<TPxColorCell> cells, int depth, TPxPalette& palet
             throw SplitFault(L"Empty Color Cell");
     }
     TSplitter<TPxColorCell> splitter(depth, false, palette, progress, nullptr);
-    splitter.Split(cells.data(), cells.data() + cells.size(), 0, -1);
+    splitter.Split(cells.data(), cells.data() + cells.size(), 0, -1, Measure(cells.data(), cells.data() + cells.size()));
 }
 
 void SplitPixels(std::span<TPxTriple> pixels, int depth, TPxPalette& palette, TPxSplitTree& tree,
@@ -213,25 +244,5 @@ void SplitPixels(std::span<TPxTriple> pixels, int depth, TPxPalette& palette, TP
         throw SplitFault(L"Split Tree In Use");
     tree.Used = 1;  // the root
     TSplitter<TPxTriple> splitter(depth, true, palette, progress, &tree);
-    splitter.Split(pixels.data(), pixels.data() + pixels.size(), 0, 0);
-}
-
-int WalkSplitTree(const TPxSplitTree& tree, uint8_t red, uint8_t green, uint8_t blue) {
-    int node = 0;
-    // A tree of depth 8 reaches a leaf at the ninth node; anything longer is a broken tree.
-    for (int visited = 0; visited <= kMaxSplitDepth; ++visited) {
-        const TPxSplitNode& n = tree.Nodes[static_cast<size_t>(node)];
-        int value;
-        switch (n.DivideID) {
-        case kDivideRed: value = red; break;
-        case kDivideGreen: value = green; break;
-        case kDivideBlue: value = blue; break;
-        case kDivideLeaf: return n.PaletteIndex;
-        default: return -1;
-        }
-        node = value <= n.Cut ? n.Left : n.Right;
-        if (node >= TPxSplitTree::kNodeCount)
-            return -1;
-    }
-    return -1;
+    splitter.Split(pixels.data(), pixels.data() + pixels.size(), 0, 0, Measure(pixels.data(), pixels.data() + pixels.size()));
 }

@@ -67,6 +67,23 @@ void SplitColorCells(std::span<TPxColorCell> cells, int depth, TPxPalette& palet
 void SplitPixels(std::span<TPxTriple> pixels, int depth, TPxPalette& palette, TPxSplitTree& tree,
                  const TPxProgress& progress);
 
-// The palette index of a pixel: the tree is walked from the root. Returns -1 when the walk meets
-// a node that is neither a split nor a leaf, or does not end within the tree's depth.
-int WalkSplitTree(const TPxSplitTree& tree, uint8_t red, uint8_t green, uint8_t blue);
+// The palette index of a pixel: the tree is walked from the root, to the left child when the
+// split channel's value is not greater than the threshold. Returns -1 when the walk meets a node
+// that is neither a split nor a leaf, or does not end within the deepest tree a split makes.
+// Inline: the High method walks the tree once per pixel.
+inline int WalkSplitTree(const TPxSplitTree& tree, uint8_t red, uint8_t green, uint8_t blue) {
+    constexpr int kLongestWalk = 9;  // depth 8 reaches a leaf at the ninth node
+    const uint8_t values[3] = {red, green, blue};  // by DivideID
+    const TPxSplitNode* n = &tree.Nodes[0];
+    for (int visited = 0; visited < kLongestWalk; ++visited) {
+        if (n->DivideID >= kDivideLeaf)
+            return n->DivideID == kDivideLeaf ? n->PaletteIndex : -1;
+        // Left or right without a branch: the comparison is a coin toss on noisy pictures.
+        const unsigned greater = values[n->DivideID] > n->Cut ? 1u : 0u;
+        const unsigned next = n->Left ^ ((n->Left ^ n->Right) & (0u - greater));
+        if (next >= static_cast<unsigned>(TPxSplitTree::kNodeCount))
+            return -1;
+        n = &tree.Nodes[next];
+    }
+    return -1;
+}
