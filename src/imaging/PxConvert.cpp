@@ -53,7 +53,9 @@ const TRoutineInfo& Info(R routine) {
     throw EPxConvertError(TPxFaultKind::pfkAssert, L"PxConvert: Unknown Routine");
 }
 
-std::wstring Message(R routine, const wchar_t* problem) { return std::wstring(Info(routine).Name) + problem; }
+std::wstring Message(R routine, const wchar_t* problem) {
+    return std::wstring(Info(routine).Name) + problem;
+}
 
 uint64_t MultiplySaturated(uint64_t a, uint64_t b) {
     if (a != 0 && b > std::numeric_limits<uint64_t>::max() / a)
@@ -116,11 +118,15 @@ std::array<TPxColor, 256> FullColorTable(const TPxSource& src) {
 }
 
 // Pixel readers: pixel x of a row.
-inline uint8_t Bit1(const uint8_t* row, size_t x) { return (row[x >> 3] >> (7 - (x & 7))) & 1; }
+inline uint8_t Bit1(const uint8_t* row, size_t x) {
+    return (row[x >> 3] >> (7 - (x & 7))) & 1;
+}
 inline uint8_t Nibble(const uint8_t* row, size_t x) {
     return (x & 1) != 0 ? row[x >> 1] & 0x0F : row[x >> 1] >> 4;
 }
-inline uint8_t Byte8(const uint8_t* row, size_t x) { return row[x]; }
+inline uint8_t Byte8(const uint8_t* row, size_t x) {
+    return row[x];
+}
 
 // The 16-bit colour code of the Low method: 5 bits red, 6 green, 5 blue.
 inline uint32_t ColorCode(const uint8_t* bgr) {
@@ -198,8 +204,8 @@ std::array<uint8_t, 256> KeyIndices(const TPxSource& src, uint32_t keyColor) {
     std::array<uint8_t, 256> isKey{};
     for (size_t i = 0; i < table.size(); ++i) {
         const TPxColor& c = table[i];
-        isKey[i] = c.Red == (keyColor & 0xFF) && c.Green == ((keyColor >> 8) & 0xFF) &&
-                   c.Blue == ((keyColor >> 16) & 0xFF);
+        isKey[i] =
+            c.Red == (keyColor & 0xFF) && c.Green == ((keyColor >> 8) & 0xFF) && c.Blue == ((keyColor >> 16) & 0xFF);
     }
     return isKey;
 }
@@ -250,7 +256,10 @@ std::vector<TPxColorCell> CountLowCells(R routine, const TGeometry& g, const TPx
     return cells;
 }
 
-void ReduceLow(R routine, const TPxSource& src, std::span<uint8_t> dst, TPxPalette& palette,
+void ReduceLow(R routine,
+               const TPxSource& src,
+               std::span<uint8_t> dst,
+               TPxPalette& palette,
                const TPxProgress& progress) {
     const TGeometry g = Prepare(routine, src, dst.size());
     const int bits = Info(routine).TargetBits;
@@ -268,8 +277,13 @@ void ReduceLow(R routine, const TPxSource& src, std::span<uint8_t> dst, TPxPalet
 
 // ---- High method: every pixel split on its own ----------------------------------------------------
 
-void BuildHighTree(R routine, const TGeometry& g, const TPxSource& src, int depth, TPxPalette& palette,
-                   TPxSplitTree& tree, const TPxProgress& progress) {
+void BuildHighTree(R routine,
+                   const TGeometry& g,
+                   const TPxSource& src,
+                   int depth,
+                   TPxPalette& palette,
+                   TPxSplitTree& tree,
+                   const TPxProgress& progress) {
     const uint64_t count = static_cast<uint64_t>(g.Width) * g.Height;
     const std::unique_ptr<TPxTriple[]> pixels = HeapArray<TPxTriple>(routine, count);
     for (size_t y = 0; y < g.Height; ++y)
@@ -277,7 +291,10 @@ void BuildHighTree(R routine, const TGeometry& g, const TPxSource& src, int dept
     SplitPixels(std::span<TPxTriple>(pixels.get(), static_cast<size_t>(count)), depth, palette, tree, progress);
 }
 
-void ReduceHigh(R routine, const TPxSource& src, std::span<uint8_t> dst, TPxPalette& palette,
+void ReduceHigh(R routine,
+                const TPxSource& src,
+                std::span<uint8_t> dst,
+                TPxPalette& palette,
                 const TPxProgress& progress) {
     const TGeometry g = Prepare(routine, src, dst.size());
     const int bits = Info(routine).TargetBits;
@@ -296,9 +313,13 @@ void ReduceHigh(R routine, const TPxSource& src, std::span<uint8_t> dst, TPxPale
 
 }  // namespace
 
-std::wstring PxRoutineName(TPxRoutine routine) { return Info(routine).Name; }
+std::wstring PxRoutineName(TPxRoutine routine) {
+    return Info(routine).Name;
+}
 
-int PxTargetBitCount(TPxRoutine routine) { return Info(routine).TargetBits; }
+int PxTargetBitCount(TPxRoutine routine) {
+    return Info(routine).TargetBits;
+}
 
 uint64_t PxRowStride(int32_t width, int bitCount) {
     if (width <= 0 || bitCount <= 0)
@@ -387,7 +408,9 @@ void Convert4BitRGBTo1BitRGB(const TPxSource& src, uint32_t keyColor, std::span<
 
 // One cell per colour-table entry (all 256, whatever the count says), weighted by the pixels that
 // use it; the non-empty ones are split to 16 colours and the pixels mapped old index -> new.
-void Convert8BitRGBTo4BitRGB(const TPxSource& src, std::span<uint8_t> dst, TPxPalette& palette,
+void Convert8BitRGBTo4BitRGB(const TPxSource& src,
+                             std::span<uint8_t> dst,
+                             TPxPalette& palette,
                              const TPxProgress& progress) {
     const R routine = R::Convert8BitRGBTo4BitRGB;
     const TGeometry g = Prepare(routine, src, dst.size());
@@ -413,22 +436,30 @@ void Convert8BitRGBTo4BitRGB(const TPxSource& src, std::span<uint8_t> dst, TPxPa
     palette = made;
 }
 
-void ConvertTrueColorTo8BitRGBLow(const TPxSource& src, std::span<uint8_t> dst, TPxPalette& palette,
+void ConvertTrueColorTo8BitRGBLow(const TPxSource& src,
+                                  std::span<uint8_t> dst,
+                                  TPxPalette& palette,
                                   const TPxProgress& progress) {
     ReduceLow(R::ConvertTrueColorTo8BitRGBLow, src, dst, palette, progress);
 }
 
-void ConvertTrueColorTo4BitRGBLow(const TPxSource& src, std::span<uint8_t> dst, TPxPalette& palette,
+void ConvertTrueColorTo4BitRGBLow(const TPxSource& src,
+                                  std::span<uint8_t> dst,
+                                  TPxPalette& palette,
                                   const TPxProgress& progress) {
     ReduceLow(R::ConvertTrueColorTo4BitRGBLow, src, dst, palette, progress);
 }
 
-void ConvertTrueColorTo8BitRGBHigh(const TPxSource& src, std::span<uint8_t> dst, TPxPalette& palette,
+void ConvertTrueColorTo8BitRGBHigh(const TPxSource& src,
+                                   std::span<uint8_t> dst,
+                                   TPxPalette& palette,
                                    const TPxProgress& progress) {
     ReduceHigh(R::ConvertTrueColorTo8BitRGBHigh, src, dst, palette, progress);
 }
 
-void ConvertTrueColorTo4BitRGBHigh(const TPxSource& src, std::span<uint8_t> dst, TPxPalette& palette,
+void ConvertTrueColorTo4BitRGBHigh(const TPxSource& src,
+                                   std::span<uint8_t> dst,
+                                   TPxPalette& palette,
                                    const TPxProgress& progress) {
     ReduceHigh(R::ConvertTrueColorTo4BitRGBHigh, src, dst, palette, progress);
 }

@@ -125,15 +125,25 @@ void Convert8BitTo1BitRGB(const TPxSource& src, uint32_t keyColor, std::span<uin
 void Convert4BitRGBTo1BitRGB(const TPxSource& src, uint32_t keyColor, std::span<uint8_t> dst, TPxPalette& palette);
 
 // Colour reduction: a new palette by recursive splitting, and every pixel mapped to it.
-void Convert8BitRGBTo4BitRGB(const TPxSource& src, std::span<uint8_t> dst, TPxPalette& palette,
+void Convert8BitRGBTo4BitRGB(const TPxSource& src,
+                             std::span<uint8_t> dst,
+                             TPxPalette& palette,
                              const TPxProgress& progress);
-void ConvertTrueColorTo8BitRGBLow(const TPxSource& src, std::span<uint8_t> dst, TPxPalette& palette,
+void ConvertTrueColorTo8BitRGBLow(const TPxSource& src,
+                                  std::span<uint8_t> dst,
+                                  TPxPalette& palette,
                                   const TPxProgress& progress);
-void ConvertTrueColorTo4BitRGBLow(const TPxSource& src, std::span<uint8_t> dst, TPxPalette& palette,
+void ConvertTrueColorTo4BitRGBLow(const TPxSource& src,
+                                  std::span<uint8_t> dst,
+                                  TPxPalette& palette,
                                   const TPxProgress& progress);
-void ConvertTrueColorTo8BitRGBHigh(const TPxSource& src, std::span<uint8_t> dst, TPxPalette& palette,
+void ConvertTrueColorTo8BitRGBHigh(const TPxSource& src,
+                                   std::span<uint8_t> dst,
+                                   TPxPalette& palette,
                                    const TPxProgress& progress);
-void ConvertTrueColorTo4BitRGBHigh(const TPxSource& src, std::span<uint8_t> dst, TPxPalette& palette,
+void ConvertTrueColorTo4BitRGBHigh(const TPxSource& src,
+                                   std::span<uint8_t> dst,
+                                   TPxPalette& palette,
                                    const TPxProgress& progress);
 
 // A palette of up to 256 colours for a 24-bit picture, whose pixels are left as they are.

@@ -15,8 +15,12 @@ inline uint32_t Channel(const TPxColorCell& c, int channel) {
 inline uint32_t Channel(const TPxTriple& p, int channel) {
     return channel == kDivideRed ? p.Red : channel == kDivideGreen ? p.Green : p.Blue;
 }
-inline uint64_t Weight(const TPxColorCell& c) { return c.Count; }
-inline uint64_t Weight(const TPxTriple&) { return 1; }
+inline uint64_t Weight(const TPxColorCell& c) {
+    return c.Count;
+}
+inline uint64_t Weight(const TPxTriple&) {
+    return 1;
+}
 
 // Weighted sums of a range: weight, channel values and their squares, by DivideID. They are
 // exact integers (below 2^64 for any picture a DIB can hold), so they equal sums taken in
@@ -122,9 +126,9 @@ Item* PartitionOn(Item* first, Item* last, int cut, TSums& lower) {
 template <class Item>
 Item* Partition(Item* first, Item* last, int channel, int cut, TSums& lower) {
     switch (channel) {
-    case kDivideRed: return PartitionOn<kDivideRed>(first, last, cut, lower);
-    case kDivideGreen: return PartitionOn<kDivideGreen>(first, last, cut, lower);
-    default: return PartitionOn<kDivideBlue>(first, last, cut, lower);
+        case kDivideRed: return PartitionOn<kDivideRed>(first, last, cut, lower);
+        case kDivideGreen: return PartitionOn<kDivideGreen>(first, last, cut, lower);
+        default: return PartitionOn<kDivideBlue>(first, last, cut, lower);
     }
 }
 
@@ -186,9 +190,9 @@ private:
         if (palette_.Count >= palette_.Colors.size())
             throw SplitFault(L"Too Many Palette Entries");
         const uint32_t index = palette_.Count++;
-        palette_.Colors[index] = TPxColor{RoundHalfEven(stats.Mean[kDivideBlue]),
-                                          RoundHalfEven(stats.Mean[kDivideGreen]),
-                                          RoundHalfEven(stats.Mean[kDivideRed]), 0};
+        palette_.Colors[index] =
+            TPxColor{RoundHalfEven(stats.Mean[kDivideBlue]), RoundHalfEven(stats.Mean[kDivideGreen]),
+                     RoundHalfEven(stats.Mean[kDivideRed]), 0};
         if constexpr (std::is_same_v<Item, TPxColorCell>) {
             for (Item* p = first; p != last; ++p)
                 p->Count = index;
@@ -234,15 +238,20 @@ void SplitColorCells(std::span<TPxColorCell> cells, int depth, TPxPalette& palet
             throw SplitFault(L"Empty Color Cell");
     }
     TSplitter<TPxColorCell> splitter(depth, false, palette, progress, nullptr);
-    splitter.Split(cells.data(), cells.data() + cells.size(), 0, -1, Measure(cells.data(), cells.data() + cells.size()));
+    splitter.Split(cells.data(), cells.data() + cells.size(), 0, -1,
+                   Measure(cells.data(), cells.data() + cells.size()));
 }
 
-void SplitPixels(std::span<TPxTriple> pixels, int depth, TPxPalette& palette, TPxSplitTree& tree,
+void SplitPixels(std::span<TPxTriple> pixels,
+                 int depth,
+                 TPxPalette& palette,
+                 TPxSplitTree& tree,
                  const TPxProgress& progress) {
     CheckDepth(depth);
     if (tree.Used != 0)
         throw SplitFault(L"Split Tree In Use");
     tree.Used = 1;  // the root
     TSplitter<TPxTriple> splitter(depth, true, palette, progress, &tree);
-    splitter.Split(pixels.data(), pixels.data() + pixels.size(), 0, 0, Measure(pixels.data(), pixels.data() + pixels.size()));
+    splitter.Split(pixels.data(), pixels.data() + pixels.size(), 0, 0,
+                   Measure(pixels.data(), pixels.data() + pixels.size()));
 }

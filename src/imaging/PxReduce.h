@@ -64,7 +64,10 @@ void SplitColorCells(std::span<TPxColorCell> cells, int depth, TPxPalette& palet
 
 // Splits single pixels to the given depth with the High rule, reordering them, and records the
 // splits in tree (which must be fresh).
-void SplitPixels(std::span<TPxTriple> pixels, int depth, TPxPalette& palette, TPxSplitTree& tree,
+void SplitPixels(std::span<TPxTriple> pixels,
+                 int depth,
+                 TPxPalette& palette,
+                 TPxSplitTree& tree,
                  const TPxProgress& progress);
 
 // The palette index of a pixel: the tree is walked from the root, to the left child when the
@@ -72,7 +75,7 @@ void SplitPixels(std::span<TPxTriple> pixels, int depth, TPxPalette& palette, TP
 // that is neither a split nor a leaf, or does not end within the deepest tree a split makes.
 // Inline: the High method walks the tree once per pixel.
 inline int WalkSplitTree(const TPxSplitTree& tree, uint8_t red, uint8_t green, uint8_t blue) {
-    constexpr int kLongestWalk = 9;  // depth 8 reaches a leaf at the ninth node
+    constexpr int kLongestWalk = 9;                // depth 8 reaches a leaf at the ninth node
     const uint8_t values[3] = {red, green, blue};  // by DivideID
     const TPxSplitNode* n = &tree.Nodes[0];
     for (int visited = 0; visited < kLongestWalk; ++visited) {

@@ -27,22 +27,22 @@ TPxPalette RunInto(R routine, const TPxSource& src, std::span<uint8_t> dst, uint
     TPxPalette p;
     const TPxProgress step = [steps] { ++*steps; };
     switch (routine) {
-    case R::Convert1BitRGBTo4BitRGB: Convert1BitRGBTo4BitRGB(src, dst); break;
-    case R::Convert1BitRGBTo8BitRGB: Convert1BitRGBTo8BitRGB(src, dst); break;
-    case R::Convert4BitRGBTo8BitRGB: Convert4BitRGBTo8BitRGB(src, dst); break;
-    case R::Convert1BitRGBToTrueColor: Convert1BitRGBToTrueColor(src, dst); break;
-    case R::Convert4BitRGBToTrueColor: Convert4BitRGBToTrueColor(src, dst); break;
-    case R::Convert8BitRGBToTrueColor: Convert8BitRGBToTrueColor(src, dst); break;
-    case R::Convert8BitRGBTo4BitRGB: Convert8BitRGBTo4BitRGB(src, dst, p, step); break;
-    case R::ConvertTrueColorTo1BitRGB: ConvertTrueColorTo1BitRGB(src, key, dst, p); break;
-    case R::Convert8BitTo1BitRGB: Convert8BitTo1BitRGB(src, key, dst, p); break;
-    case R::Convert4BitRGBTo1BitRGB: Convert4BitRGBTo1BitRGB(src, key, dst, p); break;
-    case R::ConvertTrueColorTo8BitRGBLow: ConvertTrueColorTo8BitRGBLow(src, dst, p, step); break;
-    case R::ConvertTrueColorTo4BitRGBLow: ConvertTrueColorTo4BitRGBLow(src, dst, p, step); break;
-    case R::ConvertTrueColorTo8BitRGBHigh: ConvertTrueColorTo8BitRGBHigh(src, dst, p, step); break;
-    case R::ConvertTrueColorTo4BitRGBHigh: ConvertTrueColorTo4BitRGBHigh(src, dst, p, step); break;
-    case R::CreateTrueColorPaletteLow: p = CreateTrueColorPaletteLow(src, step); break;
-    case R::CreateTrueColorPaletteHigh: p = CreateTrueColorPaletteHigh(src, step); break;
+        case R::Convert1BitRGBTo4BitRGB: Convert1BitRGBTo4BitRGB(src, dst); break;
+        case R::Convert1BitRGBTo8BitRGB: Convert1BitRGBTo8BitRGB(src, dst); break;
+        case R::Convert4BitRGBTo8BitRGB: Convert4BitRGBTo8BitRGB(src, dst); break;
+        case R::Convert1BitRGBToTrueColor: Convert1BitRGBToTrueColor(src, dst); break;
+        case R::Convert4BitRGBToTrueColor: Convert4BitRGBToTrueColor(src, dst); break;
+        case R::Convert8BitRGBToTrueColor: Convert8BitRGBToTrueColor(src, dst); break;
+        case R::Convert8BitRGBTo4BitRGB: Convert8BitRGBTo4BitRGB(src, dst, p, step); break;
+        case R::ConvertTrueColorTo1BitRGB: ConvertTrueColorTo1BitRGB(src, key, dst, p); break;
+        case R::Convert8BitTo1BitRGB: Convert8BitTo1BitRGB(src, key, dst, p); break;
+        case R::Convert4BitRGBTo1BitRGB: Convert4BitRGBTo1BitRGB(src, key, dst, p); break;
+        case R::ConvertTrueColorTo8BitRGBLow: ConvertTrueColorTo8BitRGBLow(src, dst, p, step); break;
+        case R::ConvertTrueColorTo4BitRGBLow: ConvertTrueColorTo4BitRGBLow(src, dst, p, step); break;
+        case R::ConvertTrueColorTo8BitRGBHigh: ConvertTrueColorTo8BitRGBHigh(src, dst, p, step); break;
+        case R::ConvertTrueColorTo4BitRGBHigh: ConvertTrueColorTo4BitRGBHigh(src, dst, p, step); break;
+        case R::CreateTrueColorPaletteLow: p = CreateTrueColorPaletteLow(src, step); break;
+        case R::CreateTrueColorPaletteHigh: p = CreateTrueColorPaletteHigh(src, step); break;
     }
     return p;
 }
@@ -80,7 +80,10 @@ const TRoutineCase kAllRoutines[] = {
 };
 
 // The routine raises what CheckSource reports, before it reads or writes anything.
-void ExpectRefused(R routine, const TPxSource& src, std::span<uint8_t> dst, TPxFaultKind kind,
+void ExpectRefused(R routine,
+                   const TPxSource& src,
+                   std::span<uint8_t> dst,
+                   TPxFaultKind kind,
                    const std::string& message) {
     int steps = 0;
     try {
@@ -171,16 +174,18 @@ TEST(PxConvertWiden, IndicesAreCarriedOverOrLookedUp) {
         std::vector<uint8_t> want;
     };
     const Case cases[] = {
-        {"1 to 4", R::Convert1BitRGBTo4BitRGB, &one,
+        {"1 to 4",
+         R::Convert1BitRGBTo4BitRGB,
+         &one,
          {0x10, 0x11, 0x00, 0x10, 0x01, 0x10, 0, 0, 0x00, 0x00, 0x00, 0x01, 0x10, 0x00, 0, 0}},
-        {"1 to 8", R::Convert1BitRGBTo8BitRGB, &one,
-         {1, 0, 1, 1, 0, 0, 1, 0, 0, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 0, 0, 0}},
+        {"1 to 8", R::Convert1BitRGBTo8BitRGB, &one, {1, 0, 1, 1, 0, 0, 1, 0, 0, 1, 1, 0,
+                                                      0, 0, 0, 0, 0, 0, 0, 1, 1, 0, 0, 0}},
         {"4 to 8", R::Convert4BitRGBTo8BitRGB, &four, {1, 0, 0, 15, 5, 0, 0, 0}},
-        {"1 to 24", R::Convert1BitRGBToTrueColor, &one,
-         {60, 50, 40, 30, 20, 10, 60, 50, 40, 60, 50, 40, 30, 20, 10, 30, 20, 10, 60, 50, 40, 30, 20, 10,
-          30, 20, 10, 60, 50, 40, 60, 50, 40, 0, 0, 0,
-          30, 20, 10, 30, 20, 10, 30, 20, 10, 30, 20, 10, 30, 20, 10, 30, 20, 10, 30, 20, 10, 60, 50, 40,
-          60, 50, 40, 30, 20, 10, 30, 20, 10, 0, 0, 0}},
+        {"1 to 24", R::Convert1BitRGBToTrueColor, &one, {60, 50, 40, 30, 20, 10, 60, 50, 40, 60, 50, 40, 30, 20, 10,
+                                                         30, 20, 10, 60, 50, 40, 30, 20, 10, 30, 20, 10, 60, 50, 40,
+                                                         60, 50, 40, 0,  0,  0,  30, 20, 10, 30, 20, 10, 30, 20, 10,
+                                                         30, 20, 10, 30, 20, 10, 30, 20, 10, 30, 20, 10, 60, 50, 40,
+                                                         60, 50, 40, 30, 20, 10, 30, 20, 10, 0,  0,  0}},
         {"4 to 24", R::Convert4BitRGBToTrueColor, &four, {60, 50, 40, 30, 20, 10, 30, 20, 10, 0, 0, 0, 0, 0, 0, 0}},
         {"8 to 24", R::Convert8BitRGBToTrueColor, &eight, {90, 80, 70, 0, 0, 0, 0, 0}},
     };
@@ -247,9 +252,12 @@ TEST(PxConvertReduce, ThreeDistinctColoursAreReproducedExactly) {
         int steps;
     };
     const Case cases[] = {
-        {R::ConvertTrueColorTo8BitRGBLow, {1, 0, 2, 0}, 256},  {R::ConvertTrueColorTo8BitRGBHigh, {1, 0, 2, 0}, 256},
-        {R::ConvertTrueColorTo4BitRGBLow, {0x10, 0x20, 0, 0}, 16}, {R::ConvertTrueColorTo4BitRGBHigh, {0x10, 0x20, 0, 0}, 16},
-        {R::CreateTrueColorPaletteLow, {}, 256},               {R::CreateTrueColorPaletteHigh, {}, 256},
+        {R::ConvertTrueColorTo8BitRGBLow, {1, 0, 2, 0}, 256},
+        {R::ConvertTrueColorTo8BitRGBHigh, {1, 0, 2, 0}, 256},
+        {R::ConvertTrueColorTo4BitRGBLow, {0x10, 0x20, 0, 0}, 16},
+        {R::ConvertTrueColorTo4BitRGBHigh, {0x10, 0x20, 0, 0}, 16},
+        {R::CreateTrueColorPaletteLow, {}, 256},
+        {R::CreateTrueColorPaletteHigh, {}, 256},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(WideToUtf8(PxRoutineName(c.routine)));

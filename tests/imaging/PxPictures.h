@@ -39,7 +39,9 @@ struct TTestPicture {
     }
 };
 
-inline TPxColor Rgb(uint8_t red, uint8_t green, uint8_t blue) { return TPxColor{blue, green, red, 0}; }
+inline TPxColor Rgb(uint8_t red, uint8_t green, uint8_t blue) {
+    return TPxColor{blue, green, red, 0};
+}
 
 // A destination of the size the routine asks for, pre-filled with junk.
 inline std::vector<uint8_t> TargetFor(TPxRoutine routine, const TTestPicture& picture) {

@@ -139,8 +139,8 @@ std::vector<int> RefEightToFour(const TTestPicture& p, TRefResult& out) {
             ++uses[p.Bits[p.Stride() * static_cast<size_t>(y) + static_cast<size_t>(x)]];
     std::vector<TRefItem> items;
     for (const auto& [index, count] : uses) {
-        const TPxColor c = static_cast<size_t>(index) < p.Colors.size() ? p.Colors[static_cast<size_t>(index)]
-                                                                          : TPxColor{};
+        const TPxColor c =
+            static_cast<size_t>(index) < p.Colors.size() ? p.Colors[static_cast<size_t>(index)] : TPxColor{};
         items.push_back(TRefItem{c.Red, c.Green, c.Blue, count, index});
     }
     RefSplit(items, 0, 4, false, out);
@@ -174,11 +174,15 @@ TTestPicture RandomPicture(uint32_t seed, int width, int height) {
     const int spread = static_cast<int>(rng() % 24);
     std::vector<std::array<int, 3>> centres;
     for (int i = 0; i < clusters; ++i)
-        centres.push_back({static_cast<int>(rng() % 256), static_cast<int>(rng() % 256), static_cast<int>(rng() % 256)});
+        centres.push_back(
+            {static_cast<int>(rng() % 256), static_cast<int>(rng() % 256), static_cast<int>(rng() % 256)});
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             const auto& c = centres[rng() % centres.size()];
-            auto jitter = [&](int v) { return static_cast<uint8_t>(std::clamp(v + static_cast<int>(rng() % (2 * spread + 1)) - spread, 0, 255)); };
+            auto jitter = [&](int v) {
+                return static_cast<uint8_t>(
+                    std::clamp(v + static_cast<int>(rng() % (2 * spread + 1)) - spread, 0, 255));
+            };
             p.SetRgb(x, y, jitter(c[0]), jitter(c[1]), jitter(c[2]));
         }
     }
@@ -268,9 +272,8 @@ TEST(PxSplitTree, NodesFollowTheSplitsAndEmptyRangesStayUnset) {
         int want;
     };
     const Case walks[] = {
-        {0, 255, 0, 0}, {255, 0, 0, 1}, {0, 0, 255, 2}, {0, 86, 0, 0},
-        {128, 85, 9, 1}, {127, 85, 9, 2},
-        {1, 86, 0, -1},  // into the empty half: a broken walk, not index 0
+        {0, 255, 0, 0},  {255, 0, 0, 1},  {0, 0, 255, 2}, {0, 86, 0, 0},
+        {128, 85, 9, 1}, {127, 85, 9, 2}, {1, 86, 0, -1},  // into the empty half: a broken walk, not index 0
     };
     for (const Case& c : walks)
         EXPECT_EQ(WalkSplitTree(tree, c.red, c.green, c.blue), c.want) << int(c.red) << "," << int(c.green);
@@ -288,7 +291,8 @@ TEST(PxReduceReference, LowHighAndEightToFourMatchTheReference) {
         const int height = seed % 8 == 0 ? 47 : 1 + static_cast<int>(seed * 5 % 11);
         const TTestPicture picture = RandomPicture(seed, width, height);
         for (const int depth : {8, 4}) {
-            SCOPED_TRACE(testing::Message() << "seed " << seed << ", " << width << "x" << height << ", depth " << depth);
+            SCOPED_TRACE(testing::Message()
+                         << "seed " << seed << ", " << width << "x" << height << ", depth " << depth);
             for (const bool high : {false, true}) {
                 TRefResult ref;
                 const std::vector<int> want = high ? RefHigh(picture, depth, ref) : RefLow(picture, depth, ref);
