@@ -300,26 +300,6 @@ TEST(PxSetPixelsFormat, EveryCellReachesItsFormatShowsThePictureAndComesBack) {
     }
 }
 
-TEST(PxSetPixelsFormat, ReductionsCallTheProgressOncePerLeaf) {
-    struct Case {
-        TPxPixelFormat from, to;
-        int method;
-        int steps;
-    };
-    const Case cases[] = {
-        {pxf24Bit, pxf8Bit, 0, 256},    {pxf24Bit, pxf8Bit, 1, 256},   {pxf24Bit, pxf8BitRLE, 0, 256},
-        {pxf24Bit, pxf4Bit, 0, 16},     {pxf24Bit, pxf4BitRLE, 1, 16}, {pxf8Bit, pxf4Bit, 0, 16},
-        {pxf8BitRLE, pxf4BitRLE, 0, 16}, {pxf8Bit, pxf24Bit, 0, 0},    {pxf24Bit, pxf1Bit, 0, 0},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(kFormatNames[c.from]) + " -> " + kFormatNames[c.to]);
-        auto dib = BandsIn(c.from);
-        int steps = 0;
-        dib->SetPixelsFormat(c.to, c.method, [&] { ++steps; }, kWhiteKey);
-        EXPECT_EQ(steps, c.steps);
-    }
-}
-
 TEST(PxSetPixelsFormat, NoneCellsUnknownTargetsAndBadMethodsRaiseTheAssertion) {
     struct Case {
         const char* name;
