@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <span>
 
+#include "imaging/PxConvert.h"
 #include "toolkit/Exceptions.h"
 
 class TStream;
@@ -117,6 +118,9 @@ struct TPxFileMap {
 TPxFileMap GetFileMap(uint32_t size);
 // Releases a store taken by GetFileMap; raises EPxDIBAssert when the system refuses.
 void ReleaseFileMap(void* handle, void* bits);
+// Stores taken by GetFileMap and not released yet, for diagnostics: a conversion that fails must
+// leave none of its own behind.
+int64_t PxPixelStoreCount();
 
 // Owns one pixel store until it is handed to a DIBInfos record. Move-only; releases the store
 // when it goes out of scope still owning it, so that a failed load or conversion leaves nothing.
@@ -229,6 +233,13 @@ public:
     void UpdatePalette();
     // The pixel format of the stored DIB; EPxDIBInvalidDIB for combinations outside the six.
     TPxPixelFormat GetPixelFormat() const;
+    // Converts the pixels to another format (PxDIBConvert.cpp). method: 0 = Low, 1 = High colour
+    // reduction; keyColor (0x00BBGGRR) becomes index 1 when reducing to 1 bit; progress is called
+    // once per leaf of a palette split. On failure the storage keeps its picture.
+    void SetPixelsFormat(TPxPixelFormat target, int method, const TPxProgress& progress, uint32_t keyColor);
+    // Gives a 24-bit picture a colour table of up to 256 colours made from its pixels, which stay as
+    // they are (PxDIBConvert.cpp).
+    void CreateTrueColorPalette(int method, const TPxProgress& progress = {});
 
     // BMP file reader and writer. Reading starts at the stream's position; on failure the storage
     // keeps its previous picture. The writer always writes a 40-byte header, the biClrUsed colour

@@ -7,6 +7,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <new>
 
 #include "imaging/PxDIB.h"
@@ -18,6 +19,8 @@ struct TMapping {
     size_t length;
     uint8_t* bits;
 };
+
+std::atomic<int64_t> g_stores{0};
 }  // namespace
 
 TPxFileMap GetFileMap(uint32_t size) {
@@ -40,6 +43,7 @@ TPxFileMap GetFileMap(uint32_t size) {
         throw EOutOfResources(L"GetFileMap: Cannot Make View of File Map");
     }
     mapping->bits = mapping->base + length - page - data;
+    ++g_stores;
     return {mapping, mapping->bits};
 }
 
@@ -50,6 +54,9 @@ void ReleaseFileMap(void* handle, void* bits) {
         throw EPxDIBAssert(L"ReleaseFileMap: Failed To Unmap View of File map");
     }
     delete mapping;
+    --g_stores;
 }
+
+int64_t PxPixelStoreCount() { return g_stores.load(); }
 
 void DeletePxPalette(void*) noexcept {}

@@ -2,6 +2,7 @@
 // palettes, and the packed DIB in global memory (CF_DIB clipboard data).
 #include "imaging/PxDIB_win.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstring>
 
@@ -17,6 +18,8 @@ static_assert(sizeof(TRGBTriple) == sizeof(RGBTRIPLE));
 static_assert(offsetof(DIBInfos, Colors) == offsetof(DIBInfos, Header) + sizeof(BITMAPINFOHEADER));
 
 namespace {
+
+std::atomic<int64_t> g_stores{0};
 
 // Holds a global-memory block locked and unlocks it on every way out.
 class TGlobalLock {
@@ -43,13 +46,17 @@ TPxFileMap GetFileMap(uint32_t size) {
     if (!section) throw EOutOfResources(L"GetFileMap: Cannot Make File Mapping Object");
     void* view = MapViewOfFile(section.get(), FILE_MAP_WRITE, 0, 0, 0);
     if (!view) throw EOutOfResources(L"GetFileMap: Cannot Make View of File Map");
+    ++g_stores;
     return {section.release(), static_cast<uint8_t*>(view)};
 }
 
 void ReleaseFileMap(void* handle, void* bits) {
     if (!UnmapViewOfFile(bits)) throw EPxDIBAssert(L"ReleaseFileMap: Failed To Unmap View of File map");
     if (!CloseHandle(handle)) throw EPxDIBAssert(L"ReleaseFileMap: Failed To Close File Map");
+    --g_stores;
 }
+
+int64_t PxPixelStoreCount() { return g_stores.load(); }
 
 void DeletePxPalette(void* palette) noexcept {
     if (palette) DeleteObject(static_cast<HPALETTE>(palette));

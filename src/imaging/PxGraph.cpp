@@ -1,5 +1,6 @@
 #include "imaging/PxGraph.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -173,5 +174,95 @@ void TPxDIB::SetHeight(int value) {
     fresh->CreateDIB(internal_->Width(), value, static_cast<int32_t>(h.biClrUsed), h.biBitCount);
     TakeNewDIB(fresh.release());
     UpdatePaletteModified();
+    Changed();
+}
+
+// ---- Pixel formats -------------------------------------------------------------------------------
+
+namespace {
+
+// The conversions that reduce colours, with the message and the number of progress steps (one per
+// leaf of the palette split) they report.
+struct TReductionProgress {
+    TPxPixelFormat from, to;
+    const wchar_t* message;
+    int32_t total;
+};
+
+const TReductionProgress kReductionProgress[] = {
+    {pxf8Bit, pxf4Bit, L"PixelFormat 8Bit -> 4Bit", 16},
+    {pxf8Bit, pxf4BitRLE, L"PixelFormat 8Bit -> 4BitRLE", 16},
+    {pxf8BitRLE, pxf4Bit, L"PixelFormat 8BitRLE -> 4Bit", 16},
+    {pxf8BitRLE, pxf4BitRLE, L"PixelFormat 8BitRLE -> 4BitRLE", 16},
+    {pxf24Bit, pxf4Bit, L"PixelFormat 24Bit -> 4Bit", 16},
+    {pxf24Bit, pxf4BitRLE, L"PixelFormat 24Bit -> 4BitRLE", 16},
+    {pxf24Bit, pxf8Bit, L"PixelFormat 24Bit -> 8Bit", 256},
+    {pxf24Bit, pxf8BitRLE, L"PixelFormat 24Bit -> 8BitRLE", 256},
+};
+
+constexpr uint32_t kRgbMask = 0xFFFFFF;
+
+}  // namespace
+
+void TPxDIB::StartProgress(const wchar_t* message, int32_t total) {
+    progressMessage_ = message;
+    progressTotal_ = total;
+    progressPosition_ = 0;
+    Progress(TProgressStage::psStarting, 0, false, TRect{0, 0, GetWidth(), GetHeight()}, progressMessage_);
+}
+
+// One step of the total; the last step sends nothing, the ending event reports 100 percent.
+void TPxDIB::ProgressStep() {
+    if (progressTotal_ <= 0) return;
+    ++progressPosition_;
+    if (progressPosition_ == progressTotal_) return;
+    const int64_t percent = std::min<int64_t>(int64_t{progressPosition_} * 100 / progressTotal_, 100);
+    Progress(TProgressStage::psRunning, static_cast<uint8_t>(percent), false, TRect{0, 0, GetWidth(), GetHeight()},
+             progressMessage_);
+}
+
+void TPxDIB::EndProgress() {
+    Progress(TProgressStage::psEnding, 100, true, TRect{0, 0, GetWidth(), GetHeight()}, progressMessage_);
+}
+
+void TPxDIB::SetPixelFormat(TPxPixelFormat format) {
+    Require(L"TPxDIB.SetPixelFormat: InternalDIB Should not be Nil");
+    const TPxPixelFormat from = internal_->GetPixelFormat();
+    if (from == format) return;
+    UniqueDIB();
+    progressTotal_ = 0;
+    bool started = false;
+    for (const TReductionProgress& r : kReductionProgress) {
+        if (r.from == from && r.to == format) {
+            StartProgress(r.message, r.total);
+            started = true;
+        }
+    }
+    try {
+        internal_->SetPixelsFormat(format, ReductionMethod, [this] { ProgressStep(); }, MonochromeColor & kRgbMask);
+    } catch (...) {
+        UpdatePaletteModified();
+        if (started) EndProgress();
+        throw;
+    }
+    UpdatePaletteModified();
+    if (started) EndProgress();
+    UpdatePaletteModified();
+    Changed();
+}
+
+void TPxDIB::CreateTrueColorPalette() {
+    Require(L"TPxDIB.CreateTrueColorPalette: InternalDIB Should not be Nil");
+    UniqueDIB();
+    StartProgress(L"Create True Color Palette", 256);
+    try {
+        internal_->CreateTrueColorPalette(ReductionMethod, [this] { ProgressStep(); });
+    } catch (...) {
+        UpdatePaletteModified();
+        EndProgress();
+        throw;
+    }
+    UpdatePaletteModified();
+    EndProgress();
     Changed();
 }

@@ -54,6 +54,12 @@ public:
 
     int GetBitCount() const;
     TPxPixelFormat GetPixelFormat() const;
+    // Converts the picture to another pixel format; nothing happens when it has that format
+    // already. Colour reductions report their progress through OnProgress (starting, running,
+    // ending); on failure the picture is left as it was.
+    void SetPixelFormat(TPxPixelFormat format);
+    // Gives a 24-bit picture a colour table for palette devices, made with ReductionMethod.
+    void CreateTrueColorPalette();
 
     // Colour reduction: 0 = Low, 1 = High. The colour that becomes index 1 when reducing to 1 bit.
     uint8_t ReductionMethod = 0;
@@ -77,6 +83,13 @@ private:
     bool AssignFromPlatformGraphic(const TGraphic& source);
     bool AssignToPlatformGraphic(TGraphic& dest) const;
     void Require(const wchar_t* message) const;
+    // Long conversions: a starting event, a running event per step of the total, an ending event.
+    void StartProgress(const wchar_t* message, int32_t total);
+    void ProgressStep();
+    void EndProgress();
 
     TPxInternalDIB* internal_ = nullptr;
+    int32_t progressPosition_ = 0;
+    int32_t progressTotal_ = 0;
+    std::wstring progressMessage_;
 };

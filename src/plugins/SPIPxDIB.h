@@ -26,10 +26,15 @@ public:
     // What the plug-in's GetPictureInfo said about the picture last read through a plug-in.
     const TSPIPictureInfoCopy& PictureInfo() const { return pictureInfo_; }
 
+protected:
+    // Gives a true-colour picture a palette of its own colours where PaletteMode asks for one.
+    void Changed() override;
+
 private:
     TInSPIAble& Loader();
     bool TakeDIB(std::span<const uint8_t> info, std::span<const uint8_t> bits, const TSPIPictureInfoCopy& pictureInfo);
 
     TInSPIAble loader_;
     TSPIPictureInfoCopy pictureInfo_;
+    bool makingPalette_ = false;
 };

@@ -6,12 +6,19 @@
 #include "plugins/SPILoadRules.h"
 #include "toolkit/PictureFormats.h"
 #include "toolkit/Handles_win.h"
+#include "toolkit/SystemInfo.h"
 
 namespace {
 
 std::unique_ptr<TGraphic> NewSPIPxDIB() { return std::make_unique<TSPIPxDIB>(); }
 
 const TGraphicClass kSPIPxDIBClass{L"TSPIPxDIB", &NewSPIPxDIB, &TPxDIB::StaticClass()};
+
+// The screen's depth, measured once, the first time a picture asks.
+int ScreenBitsPerPixel() {
+    static const int bits = ScreenMetrics().bitsPerPixel;
+    return bits;
+}
 
 }  // namespace
 
@@ -67,4 +74,22 @@ bool TSPIPxDIB::TakeDIB(std::span<const uint8_t> info, std::span<const uint8_t> 
     pictureInfo_ = pictureInfo;
     LoadFromClipboardFormat(kCF_DIB, memory.get(), nullptr);
     return true;
+}
+
+void TSPIPxDIB::Changed() {
+    const TBitmapInfoHeader& h = InternalDIB().Infos().Header;
+    const bool trueColor = h.biBitCount == 16 || h.biBitCount == 24 || h.biBitCount == 32;
+    if (!makingPalette_ && trueColor && h.biClrUsed == 0 &&
+        (PaletteMode == 2 || (PaletteMode == 1 && ScreenBitsPerPixel() <= 8))) {
+        // Making the palette changes the picture again; that change must not start another.
+        makingPalette_ = true;
+        try {
+            CreateTrueColorPalette();
+        } catch (...) {
+            makingPalette_ = false;
+            throw;
+        }
+        makingPalette_ = false;
+    }
+    TPxDIB::Changed();
 }

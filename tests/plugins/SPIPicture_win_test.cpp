@@ -217,3 +217,27 @@ TEST(SPIBitmap, PluginFormatsAreRegisteredUnderItAndOpenByExtension) {
     const uint8_t* first = &file[8];  // top-left pixel, B G R
     EXPECT_EQ(GetPixel(bitmap->Canvas().Handle(), 0, 0), RGB(first[2], first[1], first[0]));
 }
+
+TEST(SPIPxDIB, PaletteModeGivesTrueColourPicturesAPaletteOfTheirColours) {
+    TPictureSet set({L"vvimage"});
+    for (const int mode : {0, 2}) {
+        SCOPED_TRACE(mode);
+        TSPIPxDIB dib;
+        dib.PaletteMode = static_cast<uint8_t>(mode);
+        int changes = 0;
+        dib.OnChange = [&](TGraphic&) { ++changes; };
+        auto s = StreamOf(VvImageFile(8, 8, 2));
+        dib.LoadFromNamedStream(*s, L"p.vvi");
+        EXPECT_EQ(dib.GetBitCount(), 24);  // the pixels stay true colour
+        const uint32_t colours = dib.InternalDIB().Infos().Header.biClrUsed;
+        if (mode == 0) {
+            EXPECT_EQ(colours, 0u);
+            EXPECT_EQ(dib.GetPalette(), nullptr);
+        } else {
+            EXPECT_GT(colours, 0u);
+            EXPECT_LE(colours, 64u);  // at most one entry per pixel
+            EXPECT_NE(dib.GetPalette(), nullptr);
+        }
+        EXPECT_GE(changes, 1);
+    }
+}

@@ -1,14 +1,22 @@
 // pxconv: checks the DIB library against other tools from a shell.
-//   pxconv IN.bmp OUT.bmp   reads a BMP and writes it back with the library's writer
-//   pxconv --info IN.bmp    prints what the reader made of it
-// On failure it prints the exception's class and message and exits with status 1.
+//   pxconv [OPTIONS] IN.bmp OUT.bmp   reads a BMP, applies the options and writes it with the library's writer
+//   pxconv [OPTIONS] --info IN.bmp    prints what the reader (and the options) made of it
+// Options, applied in this order after reading:
+//   --method 0|1          colour reduction: 0 = Low (16-bit colour cells), 1 = High (every pixel); default 0
+//   --mono RRGGBB         the colour that becomes white when reducing to 1 bit (hex); default FFFFFF
+//   --format F            converts to pxf1Bit, pxf4Bit, pxf4BitRLE, pxf8Bit, pxf8BitRLE or pxf24Bit
+//   --truecolor-palette   gives a 24-bit picture a colour table of up to 256 colours
+// On failure it prints the exception's class and message and exits with status 1; bad arguments
+// print the usage and exit with status 2.
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <iterator>
 #include <string>
 #include <vector>
 
-#include "imaging/PxDIB.h"
+#include "imaging/PxGraph.h"
 #include "toolkit/Streams.h"
 #include "toolkit/TextUtil.h"
 
@@ -51,28 +59,92 @@ void PrintInfo(const TPxInternalDIB& dib) {
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: pxconv IN.bmp OUT.bmp\n       pxconv --info IN.bmp\n");
+    std::fprintf(stderr,
+                 "usage: pxconv [OPTIONS] IN.bmp OUT.bmp\n"
+                 "       pxconv [OPTIONS] --info IN.bmp\n"
+                 "options: --format pxf1Bit|pxf4Bit|pxf4BitRLE|pxf8Bit|pxf8BitRLE|pxf24Bit\n"
+                 "         --method 0|1   --mono RRGGBB   --truecolor-palette\n");
     return 2;
+}
+
+std::optional<TPxPixelFormat> ParseFormat(const std::string& name) {
+    static const struct {
+        const char* name;
+        TPxPixelFormat format;
+    } kFormats[] = {{"pxf1Bit", pxf1Bit}, {"pxf4Bit", pxf4Bit}, {"pxf4BitRLE", pxf4BitRLE},
+                    {"pxf8Bit", pxf8Bit}, {"pxf8BitRLE", pxf8BitRLE}, {"pxf24Bit", pxf24Bit}};
+    for (const auto& f : kFormats) {
+        if (name == f.name) return f.format;
+    }
+    return std::nullopt;
+}
+
+// RRGGBB in hex as a colour value 0x00BBGGRR.
+std::optional<uint32_t> ParseColour(const std::string& text) {
+    if (text.size() != 6 || text.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) return std::nullopt;
+    const uint32_t rgb = static_cast<uint32_t>(std::strtoul(text.c_str(), nullptr, 16));
+    return ((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16);
+}
+
+struct TOptions {
+    bool info = false;
+    std::optional<TPxPixelFormat> format;
+    bool trueColorPalette = false;
+    uint8_t method = 0;
+    uint32_t mono = kWhite;
+    std::vector<std::string> files;
+};
+
+std::optional<TOptions> ParseArgs(const std::vector<std::string>& args) {
+    TOptions o;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (a == "--info") {
+            o.info = true;
+        } else if (a == "--truecolor-palette") {
+            o.trueColorPalette = true;
+        } else if (a == "--format" && hasValue) {
+            o.format = ParseFormat(args[++i]);
+            if (!o.format) return std::nullopt;
+        } else if (a == "--method" && hasValue) {
+            const std::string& m = args[++i];
+            if (m != "0" && m != "1") return std::nullopt;
+            o.method = static_cast<uint8_t>(m[0] - '0');
+        } else if (a == "--mono" && hasValue) {
+            const std::optional<uint32_t> colour = ParseColour(args[++i]);
+            if (!colour) return std::nullopt;
+            o.mono = *colour;
+        } else if (a.starts_with("--")) {
+            return std::nullopt;
+        } else {
+            o.files.push_back(a);
+        }
+    }
+    if (o.files.size() != (o.info ? 1u : 2u)) return std::nullopt;
+    return o;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.size() != 2) return Usage();
+    const std::optional<TOptions> options = ParseArgs(std::vector<std::string>(argv + 1, argv + argc));
+    if (!options) return Usage();
     try {
         TMemoryStream in;
-        TPxInternalDIB dib;
-        if (args[0] == "--info") {
-            ReadFile(args[1], in);
-            dib.LoadFromStream(in);
-            PrintInfo(dib);
+        ReadFile(options->files[0], in);
+        TPxDIB dib;
+        dib.LoadFromStream(in);
+        dib.ReductionMethod = options->method;
+        dib.MonochromeColor = options->mono;
+        if (options->format) dib.SetPixelFormat(*options->format);
+        if (options->trueColorPalette) dib.CreateTrueColorPalette();
+        if (options->info) {
+            PrintInfo(dib.InternalDIB());
         } else {
-            ReadFile(args[0], in);
-            dib.LoadFromStream(in);
             TMemoryStream out;
             dib.SaveToStream(out);
-            WriteFile(args[1], out);
+            WriteFile(options->files[1], out);
         }
     } catch (const Exception& e) {
         std::fprintf(stderr, "%s: %s\n", e.ClassName(), e.what());

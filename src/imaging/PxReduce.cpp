@@ -1,0 +1,257 @@
+#include "imaging/PxReduce.h"
+
+#include <cmath>
+#include <type_traits>
+#include <utility>
+
+namespace {
+
+constexpr int kMaxSplitDepth = 8;  // 2^8 leaves: a palette index is one byte
+
+// Channel values in DivideID order (red, green, blue) and the item's weight.
+inline uint32_t Channel(const TPxColorCell& c, int channel) {
+    return static_cast<uint32_t>(channel == kDivideRed ? c.Red : channel == kDivideGreen ? c.Green : c.Blue);
+}
+inline uint32_t Channel(const TPxTriple& p, int channel) {
+    return channel == kDivideRed ? p.Red : channel == kDivideGreen ? p.Green : p.Blue;
+}
+inline uint64_t Weight(const TPxColorCell& c) {
+    return c.Count;
+}
+inline uint64_t Weight(const TPxTriple&) {
+    return 1;
+}
+
+// Weighted sums of a range: weight, channel values and their squares, by DivideID. They are
+// exact integers (below 2^64 for any picture a DIB can hold), so they equal sums taken in
+// extended precision whatever the order of the items, and a half's sums are the whole's minus
+// the other half's.
+struct TSums {
+    uint64_t N = 0;
+    uint64_t Sum[3] = {};
+    uint64_t Squares[3] = {};
+
+    template <class Item>
+    void Add(const Item& item) {
+        const uint64_t w = Weight(item);
+        N += w;
+        for (int ch = 0; ch < 3; ++ch) {
+            const uint64_t v = Channel(item, ch);
+            Sum[ch] += w * v;
+            Squares[ch] += w * v * v;
+        }
+    }
+
+    TSums Minus(const TSums& part) const {
+        TSums rest;
+        rest.N = N - part.N;
+        for (int ch = 0; ch < 3; ++ch) {
+            rest.Sum[ch] = Sum[ch] - part.Sum[ch];
+            rest.Squares[ch] = Squares[ch] - part.Squares[ch];
+        }
+        return rest;
+    }
+};
+
+template <class Item>
+TSums Measure(const Item* first, const Item* last) {
+    TSums sums;
+    for (const Item* p = first; p != last; ++p)
+        sums.Add(*p);
+    return sums;
+}
+
+struct TRangeStats {
+    long double Mean[3];  // by DivideID: red, green, blue
+    long double Var[3];
+};
+
+// Weighted means and variances, in extended precision: the variance is the mean of squares minus
+// the square of the mean.
+TRangeStats Stats(const TSums& sums) {
+    TRangeStats stats;
+    const long double count = static_cast<long double>(sums.N);
+    for (int ch = 0; ch < 3; ++ch) {
+        stats.Mean[ch] = static_cast<long double>(sums.Sum[ch]) / count;
+        stats.Var[ch] = static_cast<long double>(sums.Squares[ch]) / count - stats.Mean[ch] * stats.Mean[ch];
+    }
+    return stats;
+}
+
+// The channel to split on, from the variances weighted 3 (red), 4 (green) and 2 (blue); ties go
+// to red, then to green. The High method compares green with blue at 4:2, the others at 3:2.
+int ChooseChannel(const TRangeStats& stats, bool highRule) {
+    const long double vr = stats.Var[kDivideRed];
+    const long double vg = stats.Var[kDivideGreen];
+    const long double vb = stats.Var[kDivideBlue];
+    if (3.0L * vr >= 4.0L * vg && 3.0L * vr >= 2.0L * vb)
+        return kDivideRed;
+    const bool greenOverBlue = highRule ? 4.0L * vg >= 2.0L * vb : 3.0L * vg >= 2.0L * vb;
+    if (4.0L * vg >= 3.0L * vr && greenOverBlue)
+        return kDivideGreen;
+    return kDivideBlue;
+}
+
+// The mean rounded to the nearest integer, halves to even, whatever rounding mode the FPU is in.
+uint8_t RoundHalfEven(long double mean) {
+    long double whole = std::floor(mean);
+    const long double fraction = mean - whole;  // exact for 0 <= mean < 256
+    if (fraction > 0.5L || (fraction == 0.5L && std::fmod(whole, 2.0L) != 0))
+        whole += 1;
+    return static_cast<uint8_t>(whole);
+}
+
+// Partitions in place: from the left, items not above cut are skipped; from the right, items above
+// it; the two found are swapped, until the scans meet. Returns the first item above cut, and the
+// sums of the items below it, taken on the way so that no half needs a pass of its own.
+template <int ChannelId, class Item>
+Item* PartitionOn(Item* first, Item* last, int cut, TSums& lower) {
+    const auto value = [](const Item& item) { return static_cast<int>(Channel(item, ChannelId)); };
+    while (true) {
+        while (first < last && value(*first) <= cut) {
+            lower.Add(*first);
+            ++first;
+        }
+        while (first < last && value(last[-1]) > cut)
+            --last;
+        if (first >= last)
+            return first;
+        std::swap(*first, last[-1]);
+        lower.Add(*first);
+        ++first;
+        --last;
+    }
+}
+
+template <class Item>
+Item* Partition(Item* first, Item* last, int channel, int cut, TSums& lower) {
+    switch (channel) {
+        case kDivideRed: return PartitionOn<kDivideRed>(first, last, cut, lower);
+        case kDivideGreen: return PartitionOn<kDivideGreen>(first, last, cut, lower);
+        default: return PartitionOn<kDivideBlue>(first, last, cut, lower);
+    }
+}
+
+EPxConvertError SplitFault(const wchar_t* what) {
+    return EPxConvertError(TPxFaultKind::pfkAssert, std::wstring(L"Split: ") + what);
+}
+
+template <class Item>
+class TSplitter {
+public:
+    TSplitter(int maxDepth, bool highRule, TPxPalette& palette, const TPxProgress& progress, TPxSplitTree* tree)
+        : maxDepth_(maxDepth), highRule_(highRule), palette_(palette), progress_(progress), tree_(tree) {}
+
+    // sums are the range's; node is the tree node this range fills, or -1 when there is no tree or
+    // no node for it.
+    void Split(Item* first, Item* last, int depth, int node, const TSums& sums) {
+        if (first == last) {
+            // An empty range makes no entry and no node, but keeps the count of progress steps.
+            if (depth == maxDepth_) {
+                Step();
+            } else {
+                Split(first, last, depth + 1, -1, sums);
+                Split(first, last, depth + 1, -1, sums);
+            }
+            return;
+        }
+        const TRangeStats stats = Stats(sums);
+        if (depth == maxDepth_) {
+            MakeLeaf(first, last, stats, node);
+            Step();
+            return;
+        }
+        const int channel = ChooseChannel(stats, highRule_);
+        const long double mean = stats.Mean[channel];
+        // Channel values are integers, so comparing them with the floor of the mean is exact.
+        const int cut = static_cast<int>(std::floor(mean));
+        TSums lower;
+        Item* const middle = Partition(first, last, channel, cut, lower);
+        int right = -1;
+        if (node >= 0) {
+            TPxSplitNode& n = tree_->Nodes[node];
+            n.DivideID = static_cast<uint8_t>(channel);
+            n.Threshold = mean;
+            n.Cut = static_cast<int16_t>(cut);
+            right = NewNode();
+            tree_->Nodes[node].Right = static_cast<uint16_t>(right);
+        }
+        Split(middle, last, depth + 1, right, sums.Minus(lower));
+        int left = -1;
+        if (node >= 0) {
+            left = NewNode();
+            tree_->Nodes[node].Left = static_cast<uint16_t>(left);
+        }
+        Split(first, middle, depth + 1, left, lower);
+    }
+
+private:
+    void MakeLeaf(Item* first, Item* last, const TRangeStats& stats, int node) {
+        if (palette_.Count >= palette_.Colors.size())
+            throw SplitFault(L"Too Many Palette Entries");
+        const uint32_t index = palette_.Count++;
+        palette_.Colors[index] =
+            TPxColor{RoundHalfEven(stats.Mean[kDivideBlue]), RoundHalfEven(stats.Mean[kDivideGreen]),
+                     RoundHalfEven(stats.Mean[kDivideRed]), 0};
+        if constexpr (std::is_same_v<Item, TPxColorCell>) {
+            for (Item* p = first; p != last; ++p)
+                p->Count = index;
+        } else {
+            (void)first, (void)last;
+        }
+        if (node >= 0) {
+            tree_->Nodes[node].DivideID = kDivideLeaf;
+            tree_->Nodes[node].PaletteIndex = static_cast<uint8_t>(index);
+        }
+    }
+
+    int NewNode() {
+        if (tree_->Used >= TPxSplitTree::kNodeCount)
+            throw SplitFault(L"Split Tree Full");
+        return tree_->Used++;
+    }
+
+    void Step() {
+        if (progress_)
+            progress_();
+    }
+
+    const int maxDepth_;
+    const bool highRule_;
+    TPxPalette& palette_;
+    const TPxProgress& progress_;
+    TPxSplitTree* const tree_;
+};
+
+void CheckDepth(int depth) {
+    if (depth < 0 || depth > kMaxSplitDepth)
+        throw SplitFault(L"Invalid Depth");
+}
+
+}  // namespace
+
+// Cells are weighted by their pixel counts, so every cell handed in must have pixels.
+void SplitColorCells(std::span<TPxColorCell> cells, int depth, TPxPalette& palette, const TPxProgress& progress) {
+    CheckDepth(depth);
+    for (const TPxColorCell& c : cells) {
+        if (c.Count == 0)
+            throw SplitFault(L"Empty Color Cell");
+    }
+    TSplitter<TPxColorCell> splitter(depth, false, palette, progress, nullptr);
+    splitter.Split(cells.data(), cells.data() + cells.size(), 0, -1,
+                   Measure(cells.data(), cells.data() + cells.size()));
+}
+
+void SplitPixels(std::span<TPxTriple> pixels,
+                 int depth,
+                 TPxPalette& palette,
+                 TPxSplitTree& tree,
+                 const TPxProgress& progress) {
+    CheckDepth(depth);
+    if (tree.Used != 0)
+        throw SplitFault(L"Split Tree In Use");
+    tree.Used = 1;  // the root
+    TSplitter<TPxTriple> splitter(depth, true, palette, progress, &tree);
+    splitter.Split(pixels.data(), pixels.data() + pixels.size(), 0, 0,
+                   Measure(pixels.data(), pixels.data() + pixels.size()));
+}
