@@ -41,7 +41,7 @@ TBytes PatternRows(uint32_t stride, uint32_t height, uint32_t seed) {
     return out;
 }
 
-TBytes BuildPackedDib(const TBmpSpec& s) {
+TBytes BuildPackedDib(const TBmpLayout& s) {
     TBytes out;
     if (s.headerSize == 12) {
         Put32(out, 12);
@@ -71,7 +71,7 @@ TBytes BuildPackedDib(const TBmpSpec& s) {
     return out;
 }
 
-TBytes BuildBmp(const TBmpSpec& s) {
+TBytes BuildBmp(const TBmpLayout& s) {
     const TBytes dib = BuildPackedDib(s);
     const size_t headerBytes = s.headerSize == 12 ? 12 : s.headerSize;
     TBytes out;
@@ -86,24 +86,24 @@ TBytes BuildBmp(const TBmpSpec& s) {
 
 std::vector<TSample> BmpSamples() {
     std::vector<TSample> out;
-    auto add = [&](const char* name, TBmpSpec s) { out.push_back({name, BuildBmp(s)}); };
+    auto add = [&](const char* name, TBmpLayout s) { out.push_back({name, BuildBmp(s)}); };
     auto rows = [](int32_t w, int32_t h, uint32_t bits, uint32_t seed) {
         return PatternRows(Stride(w, bits), static_cast<uint32_t>(h < 0 ? -h : h), seed);
     };
     {
-        TBmpSpec s{.width = 13, .height = 3, .bitCount = 1, .colors = ColorQuads(2), .pixels = rows(13, 3, 1, 1)};
+        TBmpLayout s{.width = 13, .height = 3, .bitCount = 1, .colors = ColorQuads(2), .pixels = rows(13, 3, 1, 1)};
         add("1bit_13x3", s);
     }
     {
-        TBmpSpec s{.width = 7, .height = 5, .bitCount = 4, .colors = ColorQuads(16), .pixels = rows(7, 5, 4, 2)};
+        TBmpLayout s{.width = 7, .height = 5, .bitCount = 4, .colors = ColorQuads(16), .pixels = rows(7, 5, 4, 2)};
         add("4bit_7x5", s);
     }
     {
-        TBmpSpec s{.width = 5, .height = 4, .bitCount = 8, .colors = ColorQuads(256), .pixels = rows(5, 4, 8, 3)};
+        TBmpLayout s{.width = 5, .height = 4, .bitCount = 8, .colors = ColorQuads(256), .pixels = rows(5, 4, 8, 3)};
         add("8bit_5x4", s);
         s.height = -4;
         add("8bit_topdown", s);
-        s = TBmpSpec{.width = 3, .height = 2, .bitCount = 8, .clrUsed = 3, .colors = ColorQuads(3),
+        s = TBmpLayout{.width = 3, .height = 2, .bitCount = 8, .clrUsed = 3, .colors = ColorQuads(3),
                      .pixels = rows(3, 2, 8, 4)};
         add("8bit_3colors", s);
         s.clrUsed = 300;
@@ -111,11 +111,11 @@ std::vector<TSample> BmpSamples() {
         add("8bit_300colors", s);
     }
     {
-        TBmpSpec s{.width = 3, .height = 3, .bitCount = 24, .pixels = rows(3, 3, 24, 5)};
+        TBmpLayout s{.width = 3, .height = 3, .bitCount = 24, .pixels = rows(3, 3, 24, 5)};
         add("24bit_3x3", s);
     }
     {
-        TBmpSpec s{.width = 5, .height = 2, .bitCount = 16, .pixels = rows(5, 2, 16, 6)};
+        TBmpLayout s{.width = 5, .height = 2, .bitCount = 16, .pixels = rows(5, 2, 16, 6)};
         add("16bit_555", s);
         s.compression = 3;
         s.colors.clear();
@@ -125,7 +125,7 @@ std::vector<TSample> BmpSamples() {
         add("16bit_565_topdown", s);
     }
     {
-        TBmpSpec s{.width = 3, .height = 2, .bitCount = 32, .pixels = rows(3, 2, 32, 7)};
+        TBmpLayout s{.width = 3, .height = 2, .bitCount = 32, .pixels = rows(3, 2, 32, 7)};
         add("32bit_rgb", s);
         s.compression = 3;
         s.clrUsed = 2;
@@ -136,7 +136,7 @@ std::vector<TSample> BmpSamples() {
         add("32bit_bitfields", s);
     }
     {
-        TBmpSpec s{.headerSize = 12, .width = 4, .height = 2, .bitCount = 8, .pixels = rows(4, 2, 8, 8)};
+        TBmpLayout s{.headerSize = 12, .width = 4, .height = 2, .bitCount = 8, .pixels = rows(4, 2, 8, 8)};
         for (int i = 0; i < 256; ++i) s.colors.insert(s.colors.end(), {uint8_t(i), uint8_t(255 - i), uint8_t(i / 2)});
         add("core_8bit", s);
         s.bitCount = 24;
@@ -145,7 +145,7 @@ std::vector<TSample> BmpSamples() {
         add("core_24bit", s);
     }
     {
-        TBmpSpec s{.headerSize = 108, .width = 3, .height = 2, .bitCount = 32, .compression = 3,
+        TBmpLayout s{.headerSize = 108, .width = 3, .height = 2, .bitCount = 32, .compression = 3,
                    .pixels = rows(3, 2, 32, 10)};
         Put32(s.extraHeader, 0xFF0000), Put32(s.extraHeader, 0xFF00), Put32(s.extraHeader, 0xFF);
         add("v4_32bit_bitfields", s);
@@ -157,10 +157,10 @@ std::vector<TSample> BmpSamples() {
         add("v5_24bit_gap", s);
     }
     {
-        TBmpSpec s{.width = 6, .height = 3, .bitCount = 8, .compression = 1, .colors = ColorQuads(256),
+        TBmpLayout s{.width = 6, .height = 3, .bitCount = 8, .compression = 1, .colors = ColorQuads(256),
                    .pixels = {3, 7, 0, 3, 1, 2, 3, 0, 0, 0, 0, 2, 1, 1, 2, 9, 0, 1}};
         add("rle8_6x3", s);
-        s = TBmpSpec{.width = 5, .height = 2, .bitCount = 4, .compression = 2, .colors = ColorQuads(16),
+        s = TBmpLayout{.width = 5, .height = 2, .bitCount = 4, .compression = 2, .colors = ColorQuads(16),
                      .pixels = {5, 0x12, 0, 0, 0, 5, 0x34, 0x56, 0x70, 0, 0, 1}};
         add("rle4_5x2", s);
     }

@@ -8,7 +8,7 @@
 
 using TBytes = std::vector<uint8_t>;
 
-struct TBmpSpec {
+struct TBmpLayout {
     uint16_t type = 0x4D42;
     std::optional<uint32_t> fileSize;  // bfSize; by default the length of the file
     std::optional<uint32_t> offBits;   // bfOffBits; by default where the pixels start
@@ -26,9 +26,9 @@ struct TBmpSpec {
     TBytes pixels;
 };
 
-TBytes BuildBmp(const TBmpSpec& spec);
+TBytes BuildBmp(const TBmpLayout& layout);
 // The same picture as a packed DIB: the file without its 14-byte file header.
-TBytes BuildPackedDib(const TBmpSpec& spec);
+TBytes BuildPackedDib(const TBmpLayout& layout);
 
 // Little-endian helpers for test data.
 void Put16(TBytes& out, uint16_t v);

@@ -202,7 +202,7 @@ TEST(BmpReader, MalformedFilesFailCleanlyAndKeepThePicture) {
     // Pixels only for small pictures: the large ones must fail before their rows are read.
     auto eightBit = [](int32_t w, int32_t h) {
         const int64_t rows = int64_t{(w + 3) / 4 * 4} * (h < 0 ? -int64_t{h} : h);
-        return TBmpSpec{.width = w, .height = h, .bitCount = 8, .colors = ColorQuads(256),
+        return TBmpLayout{.width = w, .height = h, .bitCount = 8, .colors = ColorQuads(256),
                         .pixels = TBytes(rows > 0 && rows < 100000 ? size_t(rows) : 16, 1)};
     };
     struct Case {
@@ -231,7 +231,7 @@ TEST(BmpReader, MalformedFilesFailCleanlyAndKeepThePicture) {
          "EPxDIBInvalidDIB", "TPxInternalDIB.LoadFromStream: Invalid Width or Height"},
         {"zero mask",
          [&] {
-             TBmpSpec s{.width = 1, .height = 1, .bitCount = 16, .compression = 3, .pixels = TBytes(4)};
+             TBmpLayout s{.width = 1, .height = 1, .bitCount = 16, .compression = 3, .pixels = TBytes(4)};
              Put32(s.colors, 0xF800), Put32(s.colors, 0), Put32(s.colors, 0x1F);
              return BuildBmp(s);
          },
@@ -290,7 +290,7 @@ TEST(BmpReader, MalformedFilesFailCleanlyAndKeepThePicture) {
 }
 
 TEST(BmpReader, EightBitWithoutColourCountSavesAllEntries) {
-    TBmpSpec s{.width = 3, .height = 2, .bitCount = 8, .colors = ColorQuads(256), .pixels = PatternRows(4, 2, 1)};
+    TBmpLayout s{.width = 3, .height = 2, .bitCount = 8, .colors = ColorQuads(256), .pixels = PatternRows(4, 2, 1)};
     TPxInternalDIB dib;
     Load(dib, BuildBmp(s));
     EXPECT_EQ(dib.Infos().Header.biClrUsed, 256u);
@@ -306,7 +306,7 @@ TEST(BmpReader, EightBitWithoutColourCountSavesAllEntries) {
 }
 
 TEST(BmpReader, SurplusColoursAreSkipped) {
-    TBmpSpec s{.width = 2, .height = 1, .bitCount = 8, .clrUsed = 300, .colors = ColorQuads(300),
+    TBmpLayout s{.width = 2, .height = 1, .bitCount = 8, .clrUsed = 300, .colors = ColorQuads(300),
                .pixels = {9, 8, 7, 6}};
     s.fileSize = 0;  // the rows are read whatever bfSize says
     TPxInternalDIB dib;
@@ -321,7 +321,7 @@ TEST(BmpReader, SurplusColoursAreSkipped) {
 TEST(BmpReader, WidensSixteenAndThirtyTwoBitsToTwentyFour) {
     struct Case {
         const char* name;
-        TBmpSpec spec;
+        TBmpLayout layout;
         TBytes want;  // 24-bit rows
     };
     auto masks = [](uint32_t r, uint32_t g, uint32_t b) {
@@ -355,16 +355,16 @@ TEST(BmpReader, WidensSixteenAndThirtyTwoBitsToTwentyFour) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TPxInternalDIB dib;
-        Load(dib, BuildBmp(c.spec));
+        Load(dib, BuildBmp(c.layout));
         const DIBInfos& i = dib.Infos();
         EXPECT_EQ(i.Header.biBitCount, 24);
         EXPECT_EQ(i.Header.biCompression, 0u);
         EXPECT_EQ(i.Header.biSizeImage, 0u);
-        EXPECT_EQ(i.Header.biHeight, c.spec.height);
-        EXPECT_EQ(dib.Height(), std::abs(c.spec.height));
+        EXPECT_EQ(i.Header.biHeight, c.layout.height);
+        EXPECT_EQ(dib.Height(), std::abs(c.layout.height));
         EXPECT_EQ(Pixels(dib), c.want);
-        EXPECT_EQ(i.Header.biClrUsed, c.spec.clrUsed);
-        if (c.spec.clrUsed == 2) {
+        EXPECT_EQ(i.Header.biClrUsed, c.layout.clrUsed);
+        if (c.layout.clrUsed == 2) {
             // The table moved down over the masks.
             EXPECT_EQ(i.Colors[0].rgbBlue, 10);
             EXPECT_EQ(i.Colors[1].rgbRed, 60);
@@ -407,7 +407,7 @@ TEST(BmpReader, TopDownAndCorePictures) {
 TEST(BmpReader, LargerHeadersAreReadAsInformationHeaders) {
     for (uint32_t size : {108u, 124u}) {
         SCOPED_TRACE(size);
-        TBmpSpec s{.headerSize = size, .width = 1, .height = 1, .bitCount = 32, .compression = 3,
+        TBmpLayout s{.headerSize = size, .width = 1, .height = 1, .bitCount = 32, .compression = 3,
                    .pixels = {0x11, 0x22, 0x33, 0x44}};
         Put32(s.extraHeader, 0xFF), Put32(s.extraHeader, 0xFF00), Put32(s.extraHeader, 0xFF000000);
         TPxInternalDIB dib;
@@ -416,7 +416,7 @@ TEST(BmpReader, LargerHeadersAreReadAsInformationHeaders) {
         EXPECT_EQ(dib.Infos().Header.biCompression, 0u);
         EXPECT_EQ(Pixels(dib), TBytes({0x44, 0x22, 0x11, 0}));  // blue from the top byte, red from the low one
 
-        TBmpSpec pal{.headerSize = size, .width = 4, .height = 1, .bitCount = 8, .clrUsed = 2,
+        TBmpLayout pal{.headerSize = size, .width = 4, .height = 1, .bitCount = 8, .clrUsed = 2,
                      .colors = ColorQuads(2), .pixels = {1, 0, 1, 1}};
         Load(dib, BuildBmp(pal));
         EXPECT_EQ(dib.Infos().Header.biClrUsed, 2u);
@@ -441,7 +441,7 @@ TEST(BmpReader, PixelDataOffsetIsUsedWhenItPointsFurtherIntoTheFile) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        TBmpSpec s{.offBits = c.offBits, .width = 4, .height = 2, .bitCount = 8, .clrUsed = 2,
+        TBmpLayout s{.offBits = c.offBits, .width = 4, .height = 2, .bitCount = 8, .clrUsed = 2,
                    .colors = ColorQuads(2), .gap = TBytes(c.gap, 0xEE), .pixels = pixels};
         TPxInternalDIB dib;
         Load(dib, BuildBmp(s));
@@ -494,7 +494,7 @@ TEST(BmpReader, RleDataStaysCompressedAndIsWrittenBackUnchanged) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        TBmpSpec s{.fileSize = c.fileSize, .width = 3, .height = 2, .bitCount = 8, .compression = 1,
+        TBmpLayout s{.fileSize = c.fileSize, .width = 3, .height = 2, .bitCount = 8, .compression = 1,
                    .sizeImage = c.sizeImage, .clrUsed = 2, .colors = ColorQuads(2), .pixels = rle};
         TPxInternalDIB dib;
         Load(dib, BuildBmp(s));
@@ -551,30 +551,30 @@ TEST(ClipboardData, ReadsWhatTheFileReaderReads) {
 }
 
 TEST(ClipboardData, MalformedBlocksFailCleanly) {
-    auto packed = [](TBmpSpec s) { return BuildPackedDib(s); };
-    const TBmpSpec eight{.width = 3, .height = 2, .bitCount = 8, .clrUsed = 4, .colors = ColorQuads(4),
+    auto packed = [](TBmpLayout s) { return BuildPackedDib(s); };
+    const TBmpLayout eight{.width = 3, .height = 2, .bitCount = 8, .clrUsed = 4, .colors = ColorQuads(4),
                          .pixels = TBytes(8, 1)};
     struct Case {
         const char* name;
         TBytes block;
         const char* message;
     };
-    TBmpSpec zeroMask{.width = 1, .height = 1, .bitCount = 16, .compression = 3, .pixels = TBytes(4)};
+    TBmpLayout zeroMask{.width = 1, .height = 1, .bitCount = 16, .compression = 3, .pixels = TBytes(4)};
     Put32(zeroMask.colors, 0), Put32(zeroMask.colors, 0x3E0), Put32(zeroMask.colors, 0x1F);
-    TBmpSpec twoBits = eight;
+    TBmpLayout twoBits = eight;
     twoBits.bitCount = 2;
-    TBmpSpec noWidth = eight;
+    TBmpLayout noWidth = eight;
     noWidth.width = 0;
-    TBmpSpec negativeWidth = eight;
+    TBmpLayout negativeWidth = eight;
     negativeWidth.width = -3;
-    TBmpSpec noHeight = eight;
+    TBmpLayout noHeight = eight;
     noHeight.height = 0;
-    TBmpSpec hugeColours = eight;
+    TBmpLayout hugeColours = eight;
     hugeColours.clrUsed = 0xFFFFFFF0;
-    TBmpSpec shortRows = eight;
+    TBmpLayout shortRows = eight;
     shortRows.pixels.resize(7);
-    TBmpSpec shortWide{.width = 3, .height = 2, .bitCount = 32, .pixels = TBytes(23)};
-    TBmpSpec huge{.width = 60000, .height = 60000, .bitCount = 8, .colors = ColorQuads(256), .pixels = TBytes(16)};
+    TBmpLayout shortWide{.width = 3, .height = 2, .bitCount = 32, .pixels = TBytes(23)};
+    TBmpLayout huge{.width = 60000, .height = 60000, .bitCount = 8, .colors = ColorQuads(256), .pixels = TBytes(16)};
     TBytes v5Short = packed({.headerSize = 124, .width = 1, .height = 1, .bitCount = 24, .pixels = TBytes(4)});
     v5Short.resize(100);
     const Case cases[] = {
