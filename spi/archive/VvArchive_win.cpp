@@ -37,10 +37,21 @@ bool IsLeadByte(uint8_t b) { return IsDBCSLeadByte(b) != FALSE; }
 
 // A UTF-8 name in the ANSI code page; what the code page cannot hold becomes '_'.
 std::string Utf8ToAnsi(const std::string& utf8) {
-    const std::wstring wide = Utf8ToWide(utf8);
+    std::wstring wide = Utf8ToWide(utf8);
     if (wide.empty()) return {};
     // The UTF-8 code page takes neither flags nor a default character (and needs neither).
     const bool utf8Acp = GetACP() == CP_UTF8;
+    if (!utf8Acp) {
+        // No other ANSI code page holds characters beyond 16 bits; each would become two '_'
+        // (one per surrogate) where it is one character.
+        std::wstring single;
+        for (size_t i = 0; i < wide.size(); ++i) {
+            const bool pair = IS_HIGH_SURROGATE(wide[i]) && i + 1 < wide.size() && IS_LOW_SURROGATE(wide[i + 1]);
+            single += pair ? L'_' : wide[i];
+            i += pair;
+        }
+        wide.swap(single);
+    }
     const DWORD flags = utf8Acp ? 0 : WC_NO_BEST_FIT_CHARS;
     const char* fallback = utf8Acp ? nullptr : "_";
     const int n = WideCharToMultiByte(CP_ACP, flags, wide.data(), static_cast<int>(wide.size()), nullptr, 0,

@@ -122,10 +122,13 @@ TSpiResult ReadEnd64(TByteSource& source, uint64_t locatorPos, TCentralDirectory
     return srBrokenData;
 }
 
-TSpiResult FindCentralDirectory(TByteSource& source, TCentralDirectory& cd) {
+// endFound tells a source without an end record from one whose end record is not for us.
+TSpiResult FindCentralDirectory(TByteSource& source, TCentralDirectory& cd, bool& endFound) {
     uint64_t endPos = 0;
     std::vector<uint8_t> end;
+    endFound = false;
     if (TSpiResult r = FindEndRecord(source, endPos, end); r != srSuccess) return r;
+    endFound = true;
     const uint16_t disk = Le16(&end[4]), cdDisk = Le16(&end[6]);
     cd.entries = Le16(&end[10]);
     cd.size = Le32(&end[12]);
@@ -325,8 +328,9 @@ bool IsZipHead(std::span<const uint8_t> head) {
 TSpiResult ListZip(TByteSource& source, std::vector<TArchiveMember>& members) {
     members.clear();
     TCentralDirectory cd;
-    TSpiResult r = FindCentralDirectory(source, cd);
-    if (r == srUnknownFormat) {
+    bool endFound = false;
+    TSpiResult r = FindCentralDirectory(source, cd, endFound);
+    if (r == srUnknownFormat && !endFound) {
         // A ZIP that lost its end (a broken download) is broken, not foreign.
         uint8_t head[8] = {};
         const size_t n = static_cast<size_t>(std::min<uint64_t>(sizeof head, source.Size()));
@@ -353,8 +357,9 @@ TSpiResult ListZip(TByteSource& source, std::vector<TArchiveMember>& members) {
 
 TSpiResult ExtractZipMember(TByteSource& source, uint64_t position, TMemberSink& sink, const TProgress& progress) {
     TCentralDirectory cd;
-    TSpiResult r = FindCentralDirectory(source, cd);
-    if (r != srSuccess) return r == srUnknownFormat ? srBrokenData : r;
+    bool endFound = false;
+    TSpiResult r = FindCentralDirectory(source, cd, endFound);
+    if (r != srSuccess) return endFound ? r : srBrokenData;
     if (position < cd.start || position - cd.start >= cd.size) return srBrokenData;
 
     // The record, up to its full possible length but not past the directory.
