@@ -34,7 +34,10 @@ struct TCentralDirectory {
     uint64_t size = 0;
     uint64_t entries = 0;
     bool zip64 = false;
-    int64_t bias = 0;  // source offset minus recorded offset: bytes in front of the archive
+    // Source offset minus recorded offset (bytes in front of the archive), modulo 2^64: added to a
+    // recorded offset it gives the source offset, and a forged offset gives some number that the
+    // bounds checks then refuse.
+    uint64_t bias = 0;
 };
 
 // One central-directory record with its extra fields applied.
@@ -146,7 +149,7 @@ TSpiResult FindCentralDirectory(TByteSource& source, TCentralDirectory& cd, bool
     if (cd.size > cdEnd) return srBrokenData;
     const uint64_t recorded = cd.start;
     cd.start = cdEnd - cd.size;
-    cd.bias = static_cast<int64_t>(cd.start - recorded);
+    cd.bias = cd.start - recorded;
     if (cd.entries == 0) return srSuccess;
     // Usually the directory lies right before the end record. If no record starts there, the
     // recorded offset may still be right (the directory is followed by something else).
@@ -371,12 +374,11 @@ TSpiResult ExtractZipMember(TByteSource& source, uint64_t position, TMemberSink&
 
     // The local header repeats the name and may carry a different extra field; only its
     // lengths matter here, the sizes come from the directory (they may be zero locally).
-    const int64_t local = static_cast<int64_t>(rec.localOffset) + cd.bias;
-    if (local < 0) return srBrokenData;
+    const uint64_t local = rec.localOffset + cd.bias;
     uint8_t header[kLocalSize];
-    if ((r = source.ReadAt(static_cast<uint64_t>(local), header, kLocalSize)) != srSuccess) return r;
+    if ((r = source.ReadAt(local, header, kLocalSize)) != srSuccess) return r;
     if (Le32(header) != kLocalSig) return srBrokenData;
-    const uint64_t data = static_cast<uint64_t>(local) + kLocalSize + Le16(header + 26) + Le16(header + 28);
+    const uint64_t data = local + kLocalSize + Le16(header + 26) + Le16(header + 28);
     if (data > source.Size() || rec.compressedSize > source.Size() - data) return srBrokenData;
 
     if ((rec.flags & kFlagEncrypted) || (rec.method != kMethodStore && rec.method != kMethodDeflate))
