@@ -200,6 +200,14 @@ TEST(ZipReader, ExtractionRefusesPositionsThatAreNotRecords) {
     TBytes moved = archive;
     moved[first + 42] = 7;
     EXPECT_EQ(Extract(moved, first).result, srBrokenData);
+
+    // A ZIP64 offset of 2^63 in an archive whose directory is recorded 8 KB after where it lies:
+    // shifting the one by the other must not overflow.
+    TBytes far = WriteZip({{.name = "z", .data = Bytes("zip64"), .zip64 = true}});
+    const uint64_t record = List(far).members.at(0).position;
+    far[record + 46 + 1 + 4 + 16 + 7] = 0x80;  // after the record, the name, the extra header, the sizes
+    far[far.size() - 22 + 17] += 0x20;         // the end record's directory offset
+    EXPECT_EQ(Extract(far, record).result, srBrokenData);
 }
 
 TEST(ZipReader, ProgressRunsToTheTotalAndCanStop) {
