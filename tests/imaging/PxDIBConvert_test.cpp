@@ -362,7 +362,7 @@ TEST(PxSetPixelsFormat, AFailingRoutineReleasesEveryStoreAndKeepsThePicture) {
         SCOPED_TRACE("8BitRLE -> 4BitRLE: decoded, reduced, and the encoder fails");
         // Sixteen colours in noise, written as absolute runs: the file may say RLE8 however large.
         constexpr int kWidth = 16, kHeight = 8;
-        TBmpSpec spec;
+        TBmpLayout spec;
         spec.width = kWidth;
         spec.height = kHeight;
         spec.bitCount = 8;

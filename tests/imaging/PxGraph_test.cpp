@@ -11,7 +11,7 @@
 namespace {
 
 TBytes Bmp24(int32_t width, int32_t height, uint32_t seed) {
-    TBmpSpec spec;
+    TBmpLayout spec;
     spec.width = width;
     spec.height = height;
     spec.bitCount = 24;
@@ -108,7 +108,7 @@ TEST(PxDIB, LoadReplacesThePictureAndAFailedLoadLeavesOneByOne) {
     EXPECT_EQ(Save(dib), good);
 
     // bfSize says more than the file holds: the short read fails and the old picture is gone.
-    TBmpSpec spec;
+    TBmpLayout spec;
     spec.bitCount = 24;
     spec.width = 4;
     spec.height = 4;
@@ -122,7 +122,7 @@ TEST(PxDIB, LoadReplacesThePictureAndAFailedLoadLeavesOneByOne) {
 
 TEST(PxDIB, SetWidthAndHeightMakeABlackPictureOfTheSameKind) {
     TPxDIB dib;
-    TBmpSpec spec;
+    TBmpLayout spec;
     spec.width = 6;
     spec.height = -3;  // top-down
     spec.bitCount = 8;
@@ -392,7 +392,7 @@ TEST(PxDIBFormat, OneBitKeepsExactlyThePixelsOfTheMonochromeColour) {
 
 TEST(PxDIBFormat, EightToTrueColourKeepsTheColourTable) {
     TPxDIB dib;
-    TBmpSpec spec;
+    TBmpLayout spec;
     spec.width = 6;
     spec.height = 2;
     spec.bitCount = 8;

@@ -14,7 +14,7 @@ namespace {
 
 // A 4 x 2 picture: top row red, green, blue, white; bottom row black, grey, yellow, cyan.
 TBytes TestBmp24() {
-    TBmpSpec spec;
+    TBmpLayout spec;
     spec.width = 4;
     spec.height = 2;
     spec.bitCount = 24;
@@ -90,7 +90,7 @@ TEST(PxDIBWin, DrawStretchesTheWholePictureIntoTheRectangle) {
 
 TEST(PxDIBWin, PaletteIsMadeOnDemandAndSetPaletteTakesOverTheHandle) {
     TPxDIB dib;
-    TBmpSpec spec;
+    TBmpLayout spec;
     spec.width = 2;
     spec.height = 1;
     spec.bitCount = 8;
@@ -148,7 +148,7 @@ TEST(PxDIBWin, ToolkitBitmapBothWays) {
 
 TEST(PxDIBWin, IndexedPictureGoesToABitmapWithItsPalette) {
     TPxDIB dib;
-    TBmpSpec spec;
+    TBmpLayout spec;
     spec.width = 3;
     spec.height = 1;
     spec.bitCount = 4;
