@@ -13,12 +13,6 @@ std::unique_ptr<TGraphic> NewSPIBitmap() { return std::make_unique<TSPIBitmap>()
 
 const TGraphicClass kSPIBitmapClass{L"TSPIBitmap", &NewSPIBitmap, &TBitmap::StaticClass()};
 
-// Image plug-in formats are registered under this class from the start of the program.
-const bool kDefaultClassSet = [] {
-    TSPIs::SetDefaultGraphicClass(&kSPIBitmapClass);
-    return true;
-}();
-
 }  // namespace
 
 TSPIBitmap::TSPIBitmap()
@@ -31,10 +25,7 @@ TSPIBitmap::TSPIBitmap()
                   Progress(stage, percent, redraw, TRect{}, std::wstring());
               }) {}
 
-const TGraphicClass& TSPIBitmap::StaticClass() {
-    (void)kDefaultClassSet;
-    return kSPIBitmapClass;
-}
+const TGraphicClass& TSPIBitmap::StaticClass() { return kSPIBitmapClass; }
 
 TInSPIAble& TSPIBitmap::Loader() {
     loader_.SkipHeader = SkipHeader;

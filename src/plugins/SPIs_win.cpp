@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include "plugins/SPIs.h"
+
+#include "plugins/SPIBmp.h"
 #include "plugins/WinPath_win.h"
 #include "toolkit/Handles_win.h"
 #include "toolkit/TextUtil.h"
@@ -14,7 +16,9 @@ const wchar_t kSusieRegistryValue[] = L"Path";
 namespace {
 
 TSPIs* g_current = nullptr;
-const TGraphicClass* g_defaultGraphicClass = nullptr;
+// Image plug-in formats open as plug-in bitmaps from the start of the program. Naming the class here
+// also links it into every program that uses the plug-in set.
+const TGraphicClass* g_defaultGraphicClass = &TSPIBitmap::StaticClass();
 
 const wchar_t kListIndexError[] = L"リストのインデックスが範囲を超えています (%s)";
 

@@ -10,6 +10,7 @@
 
 #include "plugins/SPIPxDIB.h"
 #include "plugins/SPIs.h"
+#include "toolkit/AnsiText.h"
 #include "toolkit/FileStream.h"
 #include "toolkit/PictureFormats.h"
 #include "toolkit/Streams.h"
@@ -44,10 +45,12 @@ TEST_F(ShippedPlugins, LoadAsImageAndArchivePluginsAndRegisterTheirFormats) {
     }
     EXPECT_EQ(images, 1);
     EXPECT_EQ(archives, 1);
-    for (const wchar_t* ext : {L"png", L"jpg", L"gif"}) {
+    for (const wchar_t* ext : {L"png", L"gif", L"psd", L"hdr"}) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(ext)));
         EXPECT_NE(FindFileFormat(ext), nullptr);
     }
+    // A pattern list ("*.jpg;*.jpeg;*.jpe;*.jfif") registers its last extension only.
+    EXPECT_NE(FindFileFormat(L"jfif"), nullptr);
     const auto list = spis_.SPIListOf<TAmSPI>(L"sample.zip");
     ASSERT_EQ(list.size(), 1u);
     EXPECT_TRUE(SPIIsSupported(*list[0], Slashes(kSamples + L"/sample.zip"),
