@@ -362,25 +362,25 @@ TEST(PxSetPixelsFormat, AFailingRoutineReleasesEveryStoreAndKeepsThePicture) {
         SCOPED_TRACE("8BitRLE -> 4BitRLE: decoded, reduced, and the encoder fails");
         // Sixteen colours in noise, written as absolute runs: the file may say RLE8 however large.
         constexpr int kWidth = 16, kHeight = 8;
-        TBmpLayout spec;
-        spec.width = kWidth;
-        spec.height = kHeight;
-        spec.bitCount = 8;
-        spec.compression = kBiRle8;
-        spec.clrUsed = 16;
-        spec.colors = ColorQuads(16);
+        TBmpLayout layout;
+        layout.width = kWidth;
+        layout.height = kHeight;
+        layout.bitCount = 8;
+        layout.compression = kBiRle8;
+        layout.clrUsed = 16;
+        layout.colors = ColorQuads(16);
         for (int y = 0; y < kHeight; ++y) {
-            spec.pixels.push_back(0);
-            spec.pixels.push_back(kWidth);
-            for (int x = 0; x < kWidth; ++x) spec.pixels.push_back(NoiseRgb(x, y).g % 16);
-            spec.pixels.push_back(0);
-            spec.pixels.push_back(0);
+            layout.pixels.push_back(0);
+            layout.pixels.push_back(kWidth);
+            for (int x = 0; x < kWidth; ++x) layout.pixels.push_back(NoiseRgb(x, y).g % 16);
+            layout.pixels.push_back(0);
+            layout.pixels.push_back(0);
         }
-        spec.pixels.push_back(0);
-        spec.pixels.push_back(1);
+        layout.pixels.push_back(0);
+        layout.pixels.push_back(1);
         TPxInternalDIB dib;
         TMemoryStream s;
-        const TBytes file = BuildBmp(spec);
+        const TBytes file = BuildBmp(layout);
         s.LoadFromBuffer(file.data(), file.size());
         dib.LoadFromStream(s);
         ASSERT_EQ(dib.GetPixelFormat(), pxf8BitRLE);

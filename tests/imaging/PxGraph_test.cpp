@@ -11,12 +11,12 @@
 namespace {
 
 TBytes Bmp24(int32_t width, int32_t height, uint32_t seed) {
-    TBmpLayout spec;
-    spec.width = width;
-    spec.height = height;
-    spec.bitCount = 24;
-    spec.pixels = PatternRows(static_cast<uint32_t>(RowStride(width, 24)), static_cast<uint32_t>(height < 0 ? -height : height), seed);
-    return BuildBmp(spec);
+    TBmpLayout layout;
+    layout.width = width;
+    layout.height = height;
+    layout.bitCount = 24;
+    layout.pixels = PatternRows(static_cast<uint32_t>(RowStride(width, 24)), static_cast<uint32_t>(height < 0 ? -height : height), seed);
+    return BuildBmp(layout);
 }
 
 void Load(TPxDIB& dib, const TBytes& bytes) {
@@ -108,12 +108,12 @@ TEST(PxDIB, LoadReplacesThePictureAndAFailedLoadLeavesOneByOne) {
     EXPECT_EQ(Save(dib), good);
 
     // bfSize says more than the file holds: the short read fails and the old picture is gone.
-    TBmpLayout spec;
-    spec.bitCount = 24;
-    spec.width = 4;
-    spec.height = 4;
-    spec.pixels = TBytes(10, 0xFF);
-    TBytes shortFile = BuildBmp(spec);
+    TBmpLayout layout;
+    layout.bitCount = 24;
+    layout.width = 4;
+    layout.height = 4;
+    layout.pixels = TBytes(10, 0xFF);
+    TBytes shortFile = BuildBmp(layout);
     EXPECT_THROW(Load(dib, shortFile), Exception);
     EXPECT_EQ(dib.GetWidth(), 1);
     EXPECT_EQ(dib.GetHeight(), 1);
@@ -122,14 +122,14 @@ TEST(PxDIB, LoadReplacesThePictureAndAFailedLoadLeavesOneByOne) {
 
 TEST(PxDIB, SetWidthAndHeightMakeABlackPictureOfTheSameKind) {
     TPxDIB dib;
-    TBmpLayout spec;
-    spec.width = 6;
-    spec.height = -3;  // top-down
-    spec.bitCount = 8;
-    spec.clrUsed = 17;
-    spec.colors = ColorQuads(17);
-    spec.pixels = PatternRows(8, 3, 9);
-    Load(dib, BuildBmp(spec));
+    TBmpLayout layout;
+    layout.width = 6;
+    layout.height = -3;  // top-down
+    layout.bitCount = 8;
+    layout.clrUsed = 17;
+    layout.colors = ColorQuads(17);
+    layout.pixels = PatternRows(8, 3, 9);
+    Load(dib, BuildBmp(layout));
 
     EXPECT_EQ(MessageOf<EPxDIBInvalidDIBPara>([&] { dib.SetWidth(0); }), L"TPxDIB.SetWidth: Invalid Width");
     EXPECT_EQ(MessageOf<EPxDIBInvalidDIBPara>([&] { dib.SetWidth(-1); }), L"TPxDIB.SetWidth: Invalid Width");
@@ -392,22 +392,22 @@ TEST(PxDIBFormat, OneBitKeepsExactlyThePixelsOfTheMonochromeColour) {
 
 TEST(PxDIBFormat, EightToTrueColourKeepsTheColourTable) {
     TPxDIB dib;
-    TBmpLayout spec;
-    spec.width = 6;
-    spec.height = 2;
-    spec.bitCount = 8;
-    spec.clrUsed = 17;
-    spec.colors = ColorQuads(17);
-    spec.pixels = PatternRows(8, 2, 5);
-    for (uint8_t& p : spec.pixels) p %= 17;
-    Load(dib, BuildBmp(spec));
+    TBmpLayout layout;
+    layout.width = 6;
+    layout.height = 2;
+    layout.bitCount = 8;
+    layout.clrUsed = 17;
+    layout.colors = ColorQuads(17);
+    layout.pixels = PatternRows(8, 2, 5);
+    for (uint8_t& p : layout.pixels) p %= 17;
+    Load(dib, BuildBmp(layout));
     const std::vector<TRgb> picture = Render(dib.InternalDIB().Infos());
     dib.SetPixelFormat(pxf24Bit);
     const DIBInfos& infos = dib.InternalDIB().Infos();
     EXPECT_EQ(infos.Header.biBitCount, 24);
     EXPECT_EQ(infos.Header.biClrUsed, 17u);
     EXPECT_EQ(TBytes(reinterpret_cast<const uint8_t*>(infos.Colors), reinterpret_cast<const uint8_t*>(infos.Colors) + 17 * 4),
-              spec.colors);
+              layout.colors);
     EXPECT_EQ(Render(infos), picture);
 }
 

@@ -14,14 +14,14 @@ namespace {
 
 // A 4 x 2 picture: top row red, green, blue, white; bottom row black, grey, yellow, cyan.
 TBytes TestBmp24() {
-    TBmpLayout spec;
-    spec.width = 4;
-    spec.height = 2;
-    spec.bitCount = 24;
+    TBmpLayout layout;
+    layout.width = 4;
+    layout.height = 2;
+    layout.bitCount = 24;
     // Bottom-up: the bottom row comes first; pixels are blue, green, red.
-    spec.pixels = {0, 0, 0, 128, 128, 128, 0, 255, 255, 255, 255, 0,   // bottom
+    layout.pixels = {0, 0, 0, 128, 128, 128, 0, 255, 255, 255, 255, 0,   // bottom
                    0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255};  // top
-    return BuildBmp(spec);
+    return BuildBmp(layout);
 }
 
 void Load(TGraphic& g, const TBytes& bytes) {
@@ -90,14 +90,14 @@ TEST(PxDIBWin, DrawStretchesTheWholePictureIntoTheRectangle) {
 
 TEST(PxDIBWin, PaletteIsMadeOnDemandAndSetPaletteTakesOverTheHandle) {
     TPxDIB dib;
-    TBmpLayout spec;
-    spec.width = 2;
-    spec.height = 1;
-    spec.bitCount = 8;
-    spec.clrUsed = 2;
-    spec.colors = {0, 0, 255, 0, 255, 0, 0, 0};  // red, blue
-    spec.pixels = {1, 0, 0, 0};
-    Load(dib, BuildBmp(spec));
+    TBmpLayout layout;
+    layout.width = 2;
+    layout.height = 1;
+    layout.bitCount = 8;
+    layout.clrUsed = 2;
+    layout.colors = {0, 0, 255, 0, 255, 0, 0, 0};  // red, blue
+    layout.pixels = {1, 0, 0, 0};
+    Load(dib, BuildBmp(layout));
     HPALETTE made = static_cast<HPALETTE>(dib.GetPalette());
     ASSERT_NE(made, nullptr);
     EXPECT_EQ(dib.GetPalette(), made);  // cached
@@ -148,14 +148,14 @@ TEST(PxDIBWin, ToolkitBitmapBothWays) {
 
 TEST(PxDIBWin, IndexedPictureGoesToABitmapWithItsPalette) {
     TPxDIB dib;
-    TBmpLayout spec;
-    spec.width = 3;
-    spec.height = 1;
-    spec.bitCount = 4;
-    spec.clrUsed = 3;
-    spec.colors = {0, 0, 200, 0, 0, 200, 0, 0, 200, 0, 0, 0};
-    spec.pixels = {0x01, 0x20, 0, 0};
-    Load(dib, BuildBmp(spec));
+    TBmpLayout layout;
+    layout.width = 3;
+    layout.height = 1;
+    layout.bitCount = 4;
+    layout.clrUsed = 3;
+    layout.colors = {0, 0, 200, 0, 0, 200, 0, 0, 200, 0, 0, 0};
+    layout.pixels = {0x01, 0x20, 0, 0};
+    Load(dib, BuildBmp(layout));
     TBitmap bitmap;
     dib.AssignTo(bitmap);
     EXPECT_EQ(bitmap.PixelFormat(), TPixelFormat::pf4bit);

@@ -28,14 +28,14 @@ std::vector<TTarMemberSpec> SampleMembers() {
 }
 
 TEST(TarReader, ListsAndExtractsFiles) {
-    const auto specs = SampleMembers();
+    const auto members = SampleMembers();
     for (bool endBlocks : {true, false}) {
         SCOPED_TRACE(endBlocks ? "with end blocks" : "without end blocks");
-        const TBytes archive = WriteTar(specs, endBlocks);
+        const TBytes archive = WriteTar(members, endBlocks);
         const TListing listing = List(archive);
         ASSERT_EQ(listing.result, srSuccess);
         std::vector<const TTarMemberSpec*> files;
-        for (const auto& s : specs)
+        for (const auto& s : members)
             if (s.type == '0' || s.type == '\0') files.push_back(&s);
         ASSERT_EQ(listing.members.size(), files.size());
         for (size_t i = 0; i < files.size(); ++i) {
@@ -141,8 +141,8 @@ TEST(TarReader, BrokenExtensionHeaders) {
 }
 
 TEST(TarReader, ExtractionRefusesPositionsThatAreNotFiles) {
-    const auto specs = SampleMembers();
-    const TBytes archive = WriteTar(specs);
+    const auto members = SampleMembers();
+    const TBytes archive = WriteTar(members);
     EXPECT_EQ(Extract(archive, 512 + 512).result, srBrokenData);  // the folder's header
     EXPECT_EQ(Extract(archive, 100).result, srBrokenData);        // inside a header
     EXPECT_EQ(Extract(archive, 512).result, srBrokenData);        // data

@@ -25,11 +25,11 @@ std::vector<TZipMemberSpec> SampleMembers() {
 }
 
 // Lists an archive, expects the given members (folders left out), and extracts each.
-void ExpectMembers(const TBytes& archive, const std::vector<TZipMemberSpec>& specs) {
+void ExpectMembers(const TBytes& archive, const std::vector<TZipMemberSpec>& wanted) {
     const TListing listing = List(archive);
     ASSERT_EQ(listing.result, srSuccess);
     std::vector<const TZipMemberSpec*> files;
-    for (const auto& s : specs)
+    for (const auto& s : wanted)
         if (!s.folder) files.push_back(&s);
     ASSERT_EQ(listing.members.size(), files.size());
     for (size_t i = 0; i < files.size(); ++i) {
@@ -45,8 +45,8 @@ void ExpectMembers(const TBytes& archive, const std::vector<TZipMemberSpec>& spe
 }
 
 TEST(ZipReader, ListsAndExtractsStoredAndDeflatedMembers) {
-    const auto specs = SampleMembers();
-    ExpectMembers(WriteZip(specs), specs);
+    const auto wanted = SampleMembers();
+    ExpectMembers(WriteZip(wanted), wanted);
 }
 
 TEST(ZipReader, ArchiveVariants) {
@@ -63,15 +63,15 @@ TEST(ZipReader, ArchiveVariants) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto specs = SampleMembers();
-        ExpectMembers(WriteZip(specs, c.options), specs);
+        const auto wanted = SampleMembers();
+        ExpectMembers(WriteZip(wanted, c.options), wanted);
     }
 }
 
 TEST(ZipReader, Zip64ExtraFieldGivesSizesAndOffset) {
-    std::vector<TZipMemberSpec> specs = {{.name = "a", .data = Bytes("first")},
+    std::vector<TZipMemberSpec> wanted = {{.name = "a", .data = Bytes("first")},
                                          {.name = "b", .data = Compressible(5000), .deflate = true, .zip64 = true}};
-    ExpectMembers(WriteZip(specs, {.zip64End = true}), specs);
+    ExpectMembers(WriteZip(wanted, {.zip64End = true}), wanted);
 }
 
 TEST(ZipReader, EmptyArchive) {
@@ -136,7 +136,7 @@ TEST(ZipReader, UnsupportedMembersAreListedButNotExtracted) {
 TEST(ZipReader, BrokenMembers) {
     struct Case {
         const char* name;
-        TZipMemberSpec spec;
+        TZipMemberSpec member;
     };
     const Case cases[] = {
         {"wrong CRC", {.name = "m", .data = Bytes("abc"), .crc = 1234}},
@@ -147,7 +147,7 @@ TEST(ZipReader, BrokenMembers) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const TBytes archive = WriteZip({c.spec});
+        const TBytes archive = WriteZip({c.member});
         const TListing listing = List(archive);
         ASSERT_EQ(listing.result, srSuccess);
         ASSERT_EQ(listing.members.size(), 1u);
