@@ -74,3 +74,43 @@ private:
 };
 
 extern const wchar_t kUnknownPictureFormat[];
+
+// A picture class (Base: the toolkit bitmap or TPxDIB) that reads through the plug-in loader: its
+// own BMP reader and file loader become the loader's native reader and base file loader, and the
+// derived class takes the decoded DIBs.
+template <class Base>
+class TSPIReadable : public Base {
+public:
+    void LoadFromFile(const std::wstring& fileName) override { Loader().LoadFromFile(fileName); }
+    void LoadFromStream(TStream& stream) override { Loader().LoadFromStream(stream); }
+    virtual void LoadFromNamedStream(TStream& stream, const std::wstring& name) {
+        Loader().LoadFromNamedStream(stream, name);
+    }
+    void LoadFromStreamSPI(TStream& stream, TInSPI* spi) { Loader().LoadFromStreamSPI(stream, spi); }
+    void LoadFromFileSPI(const std::wstring& name, TInSPI* spi) { Loader().LoadFromFileSPI(name, spi); }
+
+    // Try again from byte 128 when a plug-in fails on the whole file.
+    bool SkipHeader = true;
+
+protected:
+    TSPIReadable()
+        : loader_([this](TStream& s) { Base::LoadFromStream(s); },
+                  [this](const std::wstring& name) { Base::LoadFromFile(name); },
+                  [this](std::span<const uint8_t> info, std::span<const uint8_t> bits,
+                         const TSPIPictureInfoCopy& pictureInfo) { return TakeDIB(info, bits, pictureInfo); },
+                  [this](TProgressStage stage, uint8_t percent, bool redraw) {
+                      this->Progress(stage, percent, redraw, TRect{}, std::wstring());
+                  }) {}
+
+    // Receives a decoded DIB; false when the plug-in's blocks do not make a picture.
+    virtual bool TakeDIB(std::span<const uint8_t> info, std::span<const uint8_t> bits,
+                         const TSPIPictureInfoCopy& pictureInfo) = 0;
+
+private:
+    TInSPIAble& Loader() {
+        loader_.SkipHeader = SkipHeader;
+        return loader_;
+    }
+
+    TInSPIAble loader_;
+};

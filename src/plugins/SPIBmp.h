@@ -5,27 +5,16 @@
 #include "imaging/Bitmap.h"
 #include "plugins/InSPIAble.h"
 
-class TSPIBitmap : public TBitmap {
+class TSPIBitmap : public TSPIReadable<TBitmap> {
 public:
-    TSPIBitmap();
-
     static const TGraphicClass& StaticClass();
     const TGraphicClass& ClassInfo() const override { return StaticClass(); }
 
     // From another TSPIBitmap the settings come along; the picture is assigned as a bitmap's.
     void Assign(const TGraphic* source) override;
-    void LoadFromFile(const std::wstring& fileName) override;
-    void LoadFromStream(TStream& stream) override;
-    virtual void LoadFromNamedStream(TStream& stream, const std::wstring& name);
-    void LoadFromStreamSPI(TStream& stream, TInSPI* spi);
-    void LoadFromFileSPI(const std::wstring& name, TInSPI* spi);
 
-    // Try again from byte 128 when a plug-in fails on the whole file.
-    bool SkipHeader = true;
-
-private:
-    TInSPIAble& Loader();
-    bool TakeDIB(std::span<const uint8_t> info, std::span<const uint8_t> bits);
-
-    TInSPIAble loader_;
+protected:
+    // Writes the DIB as a BMP file in memory and reads it with the bitmap's own reader.
+    bool TakeDIB(std::span<const uint8_t> info, std::span<const uint8_t> bits,
+                 const TSPIPictureInfoCopy& pictureInfo) override;
 };

@@ -15,37 +15,14 @@ const TGraphicClass kSPIBitmapClass{L"TSPIBitmap", &NewSPIBitmap, &TBitmap::Stat
 
 }  // namespace
 
-TSPIBitmap::TSPIBitmap()
-    : loader_([this](TStream& s) { TBitmap::LoadFromStream(s); },
-              [this](const std::wstring& name) { TBitmap::LoadFromFile(name); },
-              [this](std::span<const uint8_t> info, std::span<const uint8_t> bits, const TSPIPictureInfoCopy&) {
-                  return TakeDIB(info, bits);
-              },
-              [this](TProgressStage stage, uint8_t percent, bool redraw) {
-                  Progress(stage, percent, redraw, TRect{}, std::wstring());
-              }) {}
-
 const TGraphicClass& TSPIBitmap::StaticClass() { return kSPIBitmapClass; }
-
-TInSPIAble& TSPIBitmap::Loader() {
-    loader_.SkipHeader = SkipHeader;
-    return loader_;
-}
 
 void TSPIBitmap::Assign(const TGraphic* source) {
     if (const auto* other = dynamic_cast<const TSPIBitmap*>(source)) SkipHeader = other->SkipHeader;
     TBitmap::Assign(source);
 }
 
-void TSPIBitmap::LoadFromFile(const std::wstring& fileName) { Loader().LoadFromFile(fileName); }
-void TSPIBitmap::LoadFromStream(TStream& stream) { Loader().LoadFromStream(stream); }
-void TSPIBitmap::LoadFromNamedStream(TStream& stream, const std::wstring& name) {
-    Loader().LoadFromNamedStream(stream, name);
-}
-void TSPIBitmap::LoadFromStreamSPI(TStream& stream, TInSPI* spi) { Loader().LoadFromStreamSPI(stream, spi); }
-void TSPIBitmap::LoadFromFileSPI(const std::wstring& name, TInSPI* spi) { Loader().LoadFromFileSPI(name, spi); }
-
-bool TSPIBitmap::TakeDIB(std::span<const uint8_t> info, std::span<const uint8_t> bits) {
+bool TSPIBitmap::TakeDIB(std::span<const uint8_t> info, std::span<const uint8_t> bits, const TSPIPictureInfoCopy&) {
     const auto layout = SPIDIBLayout(info.data(), info.size());
     // The plug-in's blocks must hold what their header promises; nothing is read beyond them.
     if (!layout || layout->infoSize > info.size() || layout->imageSize > bits.size()) return false;

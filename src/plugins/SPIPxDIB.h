@@ -3,25 +3,17 @@
 #include "imaging/PxGraph.h"
 #include "plugins/InSPIAble.h"
 
-class TSPIPxDIB : public TPxDIB {
+class TSPIPxDIB : public TSPIReadable<TPxDIB> {
 public:
-    TSPIPxDIB();
-
     static const TGraphicClass& StaticClass();
     const TGraphicClass& ClassInfo() const override { return StaticClass(); }
 
     // From another TSPIPxDIB the settings come along; the picture is shared as a TPxDIB's.
     void Assign(const TGraphic* source) override;
-    void LoadFromFile(const std::wstring& fileName) override;
-    void LoadFromStream(TStream& stream) override;
-    virtual void LoadFromNamedStream(TStream& stream, const std::wstring& name);
-    void LoadFromStreamSPI(TStream& stream, TInSPI* spi);
-    void LoadFromFileSPI(const std::wstring& name, TInSPI* spi);
 
     // 0: never give a true-colour picture a palette; 1: when the screen has one (8 bits per pixel
     // or fewer); 2: always.
     uint8_t PaletteMode = 1;
-    bool SkipHeader = true;
 
     // What the plug-in's GetPictureInfo said about the picture last read through a plug-in.
     const TSPIPictureInfoCopy& PictureInfo() const { return pictureInfo_; }
@@ -30,11 +22,11 @@ protected:
     // Gives a true-colour picture a palette of its own colours where PaletteMode asks for one.
     void Changed() override;
 
-private:
-    TInSPIAble& Loader();
-    bool TakeDIB(std::span<const uint8_t> info, std::span<const uint8_t> bits, const TSPIPictureInfoCopy& pictureInfo);
+    // Loads the DIB as clipboard data, through global memory.
+    bool TakeDIB(std::span<const uint8_t> info, std::span<const uint8_t> bits,
+                 const TSPIPictureInfoCopy& pictureInfo) override;
 
-    TInSPIAble loader_;
+private:
     TSPIPictureInfoCopy pictureInfo_;
     bool makingPalette_ = false;
 };

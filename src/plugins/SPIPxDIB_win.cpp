@@ -22,22 +22,7 @@ int ScreenBitsPerPixel() {
 
 }  // namespace
 
-TSPIPxDIB::TSPIPxDIB()
-    : loader_([this](TStream& s) { TPxDIB::LoadFromStream(s); },
-              [this](const std::wstring& name) { TPxDIB::LoadFromFile(name); },
-              [this](std::span<const uint8_t> info, std::span<const uint8_t> bits, const TSPIPictureInfoCopy& pi) {
-                  return TakeDIB(info, bits, pi);
-              },
-              [this](TProgressStage stage, uint8_t percent, bool redraw) {
-                  Progress(stage, percent, redraw, TRect{}, std::wstring());
-              }) {}
-
 const TGraphicClass& TSPIPxDIB::StaticClass() { return kSPIPxDIBClass; }
-
-TInSPIAble& TSPIPxDIB::Loader() {
-    loader_.SkipHeader = SkipHeader;
-    return loader_;
-}
 
 void TSPIPxDIB::Assign(const TGraphic* source) {
     if (const auto* other = dynamic_cast<const TSPIPxDIB*>(source)) {
@@ -46,14 +31,6 @@ void TSPIPxDIB::Assign(const TGraphic* source) {
     }
     TPxDIB::Assign(source);
 }
-
-void TSPIPxDIB::LoadFromFile(const std::wstring& fileName) { Loader().LoadFromFile(fileName); }
-void TSPIPxDIB::LoadFromStream(TStream& stream) { Loader().LoadFromStream(stream); }
-void TSPIPxDIB::LoadFromNamedStream(TStream& stream, const std::wstring& name) {
-    Loader().LoadFromNamedStream(stream, name);
-}
-void TSPIPxDIB::LoadFromStreamSPI(TStream& stream, TInSPI* spi) { Loader().LoadFromStreamSPI(stream, spi); }
-void TSPIPxDIB::LoadFromFileSPI(const std::wstring& name, TInSPI* spi) { Loader().LoadFromFileSPI(name, spi); }
 
 bool TSPIPxDIB::TakeDIB(std::span<const uint8_t> info, std::span<const uint8_t> bits,
                         const TSPIPictureInfoCopy& pictureInfo) {
