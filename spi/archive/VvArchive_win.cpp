@@ -261,17 +261,8 @@ SPI_EXPORT int WINAPI GetPluginInfo(int infono, LPSTR buf, int buflen) {
 }
 
 SPI_EXPORT int WINAPI IsSupported(LPCSTR /*filename: the content decides*/, DWORD dw) {
-    try {
-        if (IsHandleArgument(dw)) {
-            const std::vector<uint8_t> head =
-                ReadHeadFromHandle(reinterpret_cast<HANDLE>(static_cast<DWORD_PTR>(dw)), kHeadSize);
-            return DetectArchiveFormat(head) != TArchiveFormat::afUnknown;
-        }
-        const auto* head = reinterpret_cast<const uint8_t*>(static_cast<DWORD_PTR>(dw));
-        return DetectArchiveFormat(std::span<const uint8_t>(head, kHeadSize)) != TArchiveFormat::afUnknown;
-    } catch (...) {
-        return 0;
-    }
+    return AnswerIsSupported(dw, kHeadSize,
+                             [](std::span<const uint8_t> head) { return DetectArchiveFormat(head) != TArchiveFormat::afUnknown; });
 }
 
 SPI_EXPORT int WINAPI GetArchiveInfo(LPCSTR buf, LONG len, UINT flag, HLOCAL* lphInf) {

@@ -1,5 +1,7 @@
 #include "spi/common/SusieApi_win.h"
 
+#include "spi/common/FileSource_win.h"
+
 #include <climits>
 #include <cstring>
 
@@ -23,4 +25,18 @@ int CopyToCallerBuffer(const char* text, LPSTR buf, int buflen) {
     std::memcpy(buf, text, n);
     buf[n] = '\0';
     return static_cast<int>(n);
+}
+
+int AnswerIsSupported(DWORD dw, size_t headSize, const std::function<bool(std::span<const uint8_t>)>& recognise) {
+    try {
+        if (IsHandleArgument(dw)) {
+            const auto file = reinterpret_cast<HANDLE>(static_cast<DWORD_PTR>(dw));
+            const std::vector<uint8_t> head = ReadHeadFromHandle(file, headSize);
+            return recognise(head) ? 1 : 0;
+        }
+        const auto* head = reinterpret_cast<const uint8_t*>(static_cast<DWORD_PTR>(dw));
+        return recognise(std::span<const uint8_t>(head, headSize)) ? 1 : 0;
+    } catch (...) {
+        return 0;
+    }
 }

@@ -4,7 +4,9 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <new>
+#include <span>
 
 #include "spi/common/ByteSource.h"
 
@@ -55,6 +57,10 @@ int CopyToCallerBuffer(const char* text, LPSTR buf, int buflen);
 // True when IsSupported's second argument is a file handle rather than the address of the file's
 // first 2 KB: handles never reach 0x10000, addresses always do.
 inline bool IsHandleArgument(DWORD_PTR dw) { return (dw & 0xFFFF0000u) == 0; }
+
+// IsSupported's answer: the file's first headSize bytes, read from the handle or taken from the
+// address that dw holds, go to recognise. Nothing raised leaves: a failure answers 0.
+int AnswerIsSupported(DWORD dw, size_t headSize, const std::function<bool(std::span<const uint8_t>)>& recognise);
 
 // Runs an export's body: no exception may leave an export, since the host is not ours and may not
 // be C++. Memory exhaustion is srNoMemory, anything else srInternalError.

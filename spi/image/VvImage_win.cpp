@@ -100,16 +100,8 @@ SPI_EXPORT int WINAPI GetPluginInfo(int infono, LPSTR buf, int buflen) {
 }
 
 SPI_EXPORT int WINAPI IsSupported(LPCSTR /*filename: the content decides*/, DWORD dw) {
-    try {
-        if (IsHandleArgument(dw)) {
-            const std::vector<uint8_t> head = ReadHeadFromHandle(reinterpret_cast<HANDLE>(static_cast<DWORD_PTR>(dw)), kHeadSize);
-            return DetectPictureFormat(head) != TPictureFormat::pfUnknown;
-        }
-        const auto* head = reinterpret_cast<const uint8_t*>(static_cast<DWORD_PTR>(dw));
-        return DetectPictureFormat(std::span<const uint8_t>(head, kHeadSize)) != TPictureFormat::pfUnknown;
-    } catch (...) {
-        return 0;
-    }
+    return AnswerIsSupported(dw, kHeadSize,
+                             [](std::span<const uint8_t> head) { return DetectPictureFormat(head) != TPictureFormat::pfUnknown; });
 }
 
 SPI_EXPORT int WINAPI GetPictureInfo(LPCSTR buf, LONG len, UINT flag, TSusiePictureInfo* lpInfo) {
