@@ -15,7 +15,7 @@ fuzz:
 
 # Builds the optimised benchmark programs and runs them.
 bench:
-	scripts/setup-deps
+	scripts/setup-deps --clang
 	cmake --preset bench >/dev/null
 	cmake --build --preset bench --target pxbench
 	build/bench/bench/pxbench
