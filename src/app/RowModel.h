@@ -1,0 +1,129 @@
+#pragma once
+// The archive list's rows as the main window keeps them: a row's text with the index of its
+// member, header-click sorting, moving the focused row, and which commands the selection enables.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/ArchiveEntry.h"
+
+struct TRow {
+    std::wstring text;
+    int32_t entry = -1;  // index into the member list in archive mode; -1 for a folder row
+};
+
+// --- Sorting ---------------------------------------------------------------------------------
+
+inline constexpr int kSortColumns = 6;
+
+struct TSortRequest {
+    int column;
+    bool descending;
+    int lastSortColumn;  // the value to keep: column, or column + 6 after a descending sort
+};
+// A click on header section `section`: descending when that column was last sorted ascending,
+// ascending otherwise. The last sort column starts at 0, so "ファイル名" first sorts descending.
+TSortRequest HeaderClick(int lastSortColumn, int section);
+
+// Sorts rows in place by one column with a quicksort whose exchanges follow the rows' compared
+// texts exactly: the pivot is the middle row's key, i and j close in from both ends exchanging
+// rows, the left part is sorted by recursion and the right part by the loop.
+//
+// makeKey(fieldText) turns a row's field into a key once per row; compare(a, b) orders two keys
+// (negative, zero, positive). Keys that order as the field texts do give the order that comparing
+// the texts themselves gives; on Windows they are the locale's sort keys.
+template <class MakeKey, class Compare>
+void SortRows(std::vector<TRow>& rows, size_t column, bool descending, MakeKey makeKey, Compare compare);
+
+// --- Moving ----------------------------------------------------------------------------------
+
+enum class TRowMove { rmTop, rmUp, rmDown, rmBottom };
+
+// Moves item `focused` of items as the move buttons do and returns the item's new index, the row
+// to select; -1 when the move does not apply (no such row, or already at that end).
+template <class T>
+int MoveItem(std::vector<T>& items, int focused, TRowMove move);
+
+// --- Commands --------------------------------------------------------------------------------
+
+struct TCommandStates {
+    bool selection = false;    // convert and save as bitmap, show selected, copy or move
+    bool archiveSave = false;  // save in the stored form (archive mode only)
+    bool selectAll = false;
+    bool moveUp = false;  // top and up
+    bool moveDown = false;  // down and bottom
+};
+// selected rows s, rows n, focused row r (-1 for none).
+TCommandStates CommandStates(int selected, int rows, int focused, bool archiveMode);
+
+// Select all acts only when there are rows and not all of them are selected.
+inline bool SelectAllChangesSelection(int selected, int rows) { return rows > 0 && selected < rows; }
+
+// "N個のファイルを選択"
+std::wstring SelectedFilesText(int count);
+
+// --- Template definitions --------------------------------------------------------------------
+
+template <class MakeKey, class Compare>
+void SortRows(std::vector<TRow>& rows, size_t column, bool descending, MakeKey makeKey, Compare compare) {
+    if (rows.size() < 2) return;
+    using Key = decltype(makeKey(std::wstring_view()));
+    std::vector<Key> keys;
+    keys.reserve(rows.size());
+    for (const TRow& row : rows) keys.push_back(makeKey(RowField(row.text, column)));
+    auto order = [&](const Key& a, const Key& b) {
+        const int c = compare(a, b);
+        return descending ? (c < 0) - (c > 0) : c;
+    };
+    // Indices are signed: j runs to lo - 1, which is -1 for the first part.
+    auto sort = [&](auto& self, std::ptrdiff_t lo, std::ptrdiff_t hi) -> void {
+        std::ptrdiff_t i = 0;
+        do {
+            const Key pivot = keys[static_cast<size_t>((lo + hi) / 2)];
+            i = lo;
+            std::ptrdiff_t j = hi;
+            do {
+                while (order(keys[static_cast<size_t>(i)], pivot) < 0) ++i;
+                while (order(keys[static_cast<size_t>(j)], pivot) > 0) --j;
+                if (i <= j) {
+                    std::swap(keys[static_cast<size_t>(i)], keys[static_cast<size_t>(j)]);
+                    std::swap(rows[static_cast<size_t>(i)], rows[static_cast<size_t>(j)]);
+                    ++i;
+                    --j;
+                }
+            } while (i <= j);
+            if (lo < j) self(self, lo, j);
+            lo = i;
+        } while (i < hi);
+    };
+    sort(sort, 0, static_cast<std::ptrdiff_t>(rows.size()) - 1);
+}
+
+template <class T>
+int MoveItem(std::vector<T>& items, int focused, TRowMove move) {
+    const int n = static_cast<int>(items.size());
+    if (focused < 0 || focused >= n) return -1;
+    const auto at = items.begin() + focused;
+    switch (move) {
+    case TRowMove::rmTop:
+        if (focused == 0) return -1;
+        std::rotate(items.begin(), at, at + 1);
+        return 0;
+    case TRowMove::rmUp:
+        if (focused == 0) return -1;
+        std::swap(*at, *(at - 1));
+        return focused - 1;
+    case TRowMove::rmDown:
+        if (focused == n - 1) return -1;
+        std::swap(*at, *(at + 1));
+        return focused + 1;
+    case TRowMove::rmBottom:
+        if (focused == n - 1) return -1;
+        std::rotate(at, at + 1, items.end());
+        return n - 1;
+    }
+    return -1;
+}
