@@ -52,3 +52,37 @@ TEST(UnixToDateTime, EpochDaysAndBias) {
     EXPECT_DOUBLE_EQ(UnixToDateTime(-86400, 0), 25568.0);
     EXPECT_DOUBLE_EQ(UnixToDateTime(4102444800, 0), 73051.0);  // 2100-01-01
 }
+
+TEST(DateOfDateTime, CalendarDaysAndShortText) {
+    struct Case {
+        double dateTime;
+        TDate want;
+        const wchar_t* text;
+    };
+    const Case cases[] = {
+        {25569.0, {1970, 1, 1}, L"70/01/01"},
+        {25569.999, {1970, 1, 1}, L"70/01/01"},  // the time of day does not move the date
+        {36585.5, {2000, 2, 29}, L"00/02/29"},
+        {60.0, {1900, 2, 28}, L"00/02/28"},      // 1900 is no leap year
+        {61.0, {1900, 3, 1}, L"00/03/01"},
+        {50424.0, {2038, 1, 19}, L"38/01/19"},
+        {73110.0, {2100, 3, 1}, L"00/03/01"},
+        {0.0, {1899, 12, 30}, L"99/12/30"},
+        {-0.5, {1899, 12, 29}, L"99/12/29"},
+        {-109205.0, {1601, 1, 1}, L"01/01/01"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.dateTime);
+        const TDate d = DateOfDateTime(c.dateTime);
+        EXPECT_EQ(d.year, c.want.year);
+        EXPECT_EQ(d.month, c.want.month);
+        EXPECT_EQ(d.day, c.want.day);
+        EXPECT_EQ(ShortDateText(d), c.text);
+    }
+}
+
+TEST(TextHelpers, AsciiCaseOnly) {
+    EXPECT_EQ(UpperAscii(L"a.jpg\u00e9ｚ"), L"A.JPG\u00e9ｚ");  // accented and full-width letters stay
+    EXPECT_TRUE(SameTextIgnoringAsciiCase(L"c:\\Pics", L"C:\\PICS"));
+    EXPECT_FALSE(SameTextIgnoringAsciiCase(L"C:\\PICS", L"C:\\PICS\\"));
+}
