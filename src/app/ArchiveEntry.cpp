@@ -76,6 +76,10 @@ std::wstring FolderRowText(std::wstring_view fileName, uint64_t size, const TDat
     return row;
 }
 
+std::wstring FolderRowPath(std::wstring_view row) {
+    return StripTrailingBackslash(std::wstring(RowField(row, 5))) + L'\\' + std::wstring(RowField(row, 0));
+}
+
 std::wstring_view RowField(std::wstring_view row, size_t index) {
     size_t start = 0;
     for (size_t i = 0; i < index; ++i) {

@@ -45,3 +45,5 @@ std::wstring FolderRowText(std::wstring_view fileName, uint64_t size, const TDat
 
 // Field index of a row (0 = file name), the text between its tabs; empty past the last field.
 std::wstring_view RowField(std::wstring_view row, size_t index);
+// The file a folder row names: its path field without a trailing "\", "\", its file-name field.
+std::wstring FolderRowPath(std::wstring_view row);

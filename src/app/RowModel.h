@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -64,6 +65,40 @@ inline bool SelectAllChangesSelection(int selected, int rows) { return rows > 0 
 
 // "N個のファイルを選択"
 std::wstring SelectedFilesText(int count);
+
+// --- The model ---------------------------------------------------------------------------
+
+// The members of the open archive and the rows the list draws. Rows refer to members by index,
+// and the members are replaced only together with the rows, so that no row outlives its member.
+class TRowModel {
+public:
+    // A new member list (a new archive, or none after a failed open): every row goes with the old one.
+    void SetEntries(std::vector<TArchiveEntry> entries);
+    const std::vector<TArchiveEntry>& Entries() const { return entries_; }
+
+    const std::vector<TRow>& Rows() const { return rows_; }
+    size_t RowCount() const { return rows_.size(); }
+    // The member a row shows; null for a folder row or a row that does not exist.
+    const TArchiveEntry* EntryOf(int row) const;
+
+    void ClearRows() { rows_.clear(); }
+    // Rows for the members that patterns list (every member without patterns), in member order.
+    // step, when given, is called after each member.
+    void FillArchiveRows(const std::vector<std::wstring>& patterns, int biasMinutes,
+                         const std::function<void()>& step = {});
+    void AddFolderRow(std::wstring text) { rows_.push_back({std::move(text), -1}); }
+
+    template <class MakeKey, class Compare>
+    void Sort(size_t column, bool descending, MakeKey makeKey, Compare compare) {
+        SortRows(rows_, column, descending, makeKey, compare);
+    }
+    // Moves the focused row; returns the row to select, -1 when nothing moved.
+    int Move(int focused, TRowMove move) { return MoveItem(rows_, focused, move); }
+
+private:
+    std::vector<TArchiveEntry> entries_;
+    std::vector<TRow> rows_;
+};
 
 // --- Template definitions --------------------------------------------------------------------
 

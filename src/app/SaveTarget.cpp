@@ -75,6 +75,13 @@ std::wstring NamePart(std::wstring_view path) {
     return std::wstring(cut == std::wstring_view::npos ? path : path.substr(cut + 1));
 }
 
+std::wstring SaveToFolderQuestion(const std::wstring& saveFolder, bool asBitmaps) {
+    return std::wstring(asBitmaps ? L"選択ファイルをBitmapに変換して、" : L"選択ファイルを") + L"\n\r  " + saveFolder +
+           L"\n\rに保存しますか？";
+}
+
+std::wstring ExtractingStatus(std::wstring_view memberName) { return std::wstring(memberName) + L" 解凍中...."; }
+
 std::wstring MemberFileTarget(const std::wstring& saveFolder, const std::wstring& saveName,
                               std::wstring_view memberName, const TExistsPredicate& folderExists) {
     if (UsesSaveName(saveFolder, saveName, folderExists)) return saveName;

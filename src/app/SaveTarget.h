@@ -44,6 +44,16 @@ std::wstring MemberFileTarget(const std::wstring& saveFolder, const std::wstring
 // extension ".BMP".
 std::wstring MemberBitmapTarget(const std::wstring& saveFolder, const std::wstring& saveName,
                                 std::wstring_view memberName, const TExistsPredicate& folderExists);
+inline constexpr wchar_t kNoArchivePlugin[] = L"AmSPIが存在しません";
+// The archive's file name without folder followed by this: the plug-in could not extract a member.
+inline constexpr wchar_t kCannotExtract[] = L" が展開できません";
+// The target followed by this: writing a bitmap failed.
+inline constexpr wchar_t kWriteFailed[] = L"の書き込みに失敗しました。";
+// The question before saving the selected rows into the save folder, stored or as bitmaps.
+std::wstring SaveToFolderQuestion(const std::wstring& saveFolder, bool asBitmaps);
+// The status text while a member is extracted by the save commands.
+std::wstring ExtractingStatus(std::wstring_view memberName);
+
 // Converting a file on disk: save folder + "\" + the save name when one is given, otherwise
 // save folder + "\" + the file's name with the extension ".BMP".
 std::wstring FileBitmapTarget(const std::wstring& saveFolder, const std::wstring& saveName,

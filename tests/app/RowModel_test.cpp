@@ -143,3 +143,33 @@ TEST(RowModel, CommandStates) {
     EXPECT_FALSE(SelectAllChangesSelection(2, 2));
     EXPECT_EQ(SelectedFilesText(3), L"3個のファイルを選択");
 }
+
+TEST(RowModel, RowsGoWithTheirMembers) {
+    auto entry = [](const wchar_t* name) {
+        TArchiveEntry e;
+        e.fileName = name;
+        return e;
+    };
+    TRowModel model;
+    model.SetEntries({entry(L"a.JPG"), entry(L"readme"), entry(L"b.png")});
+    int steps = 0;
+    model.FillArchiveRows({L"*.jpg", L"*.png"}, 0, [&] { ++steps; });
+    EXPECT_EQ(steps, 3);
+    ASSERT_EQ(model.RowCount(), 2u);
+    EXPECT_EQ(model.EntryOf(1)->fileName, L"b.png");
+    model.Sort(0, true, [](std::wstring_view f) { return std::wstring(f); },
+               [](const std::wstring& a, const std::wstring& b) { return a.compare(b); });
+    EXPECT_EQ(model.EntryOf(0)->fileName, L"b.png");  // the member moves with its row
+    EXPECT_EQ(model.Move(1, TRowMove::rmTop), 0);
+    EXPECT_EQ(model.EntryOf(0)->fileName, L"a.JPG");
+    model.FillArchiveRows({}, 0);
+    EXPECT_EQ(model.RowCount(), 3u);
+
+    model.SetEntries({});  // a failed open: the old members are gone, and so are their rows
+    EXPECT_EQ(model.RowCount(), 0u);
+    EXPECT_EQ(model.EntryOf(0), nullptr);
+    model.AddFolderRow(FolderRowText(L"p.png", 1, {2024, 1, 2}, L"C:\\pics\\"));
+    EXPECT_EQ(model.EntryOf(0), nullptr);
+    EXPECT_EQ(FolderRowPath(model.Rows()[0].text), L"C:\\pics\\p.png");
+    EXPECT_EQ(model.EntryOf(-1), nullptr);
+}

@@ -96,3 +96,9 @@ TEST(SaveTarget, TargetPaths) {
     EXPECT_EQ(FileBitmapTarget(L"C:\\save", L"", L"D:\\pics\\a.png"), L"C:\\save\\a.BMP");
     EXPECT_EQ(FileBitmapTarget(L"C:\\save", L"b.BMP", L"D:\\pics\\a.png"), L"C:\\save\\b.BMP");
 }
+
+TEST(SaveTarget, Texts) {
+    EXPECT_EQ(SaveToFolderQuestion(L"C:\\save", false), L"選択ファイルを\n\r  C:\\save\n\rに保存しますか？");
+    EXPECT_EQ(SaveToFolderQuestion(L"C:\\save", true), L"選択ファイルをBitmapに変換して、\n\r  C:\\save\n\rに保存しますか？");
+    EXPECT_EQ(ExtractingStatus(L"a.jpg"), L"a.jpg 解凍中....");
+}

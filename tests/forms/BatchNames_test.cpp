@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/SaveTarget.h"
+#include "forms/BatchTexts.h"
 #include "toolkit/Exceptions.h"
 
 TEST(BatchNames, RenameDefinitions) {
@@ -110,4 +111,13 @@ TEST(BatchNames, RefusedOperations) {
     EXPECT_THROW(BuildDestinationNames({L"a:b"}, {true, TBatchKind::bkCopy, true, false, L"n*", L"D:\\"}), EUnsafeFileName);
     EXPECT_THROW(BuildDestinationNames({L"C:\\a", L"C:\\b"}, {false, TBatchKind::bkCopy, true, false, L"COM*", L"D:\\"}),
                  EUnsafeFileName);
+}
+
+TEST(BatchNames, StatusAndMessages) {
+    EXPECT_EQ(BatchStatusSuffix(TBatchKind::bkOverwrite), L" 上書き中...");
+    EXPECT_EQ(BatchStatusSuffix(TBatchKind::bkMove), L" 移動中...");
+    EXPECT_EQ(BatchStatusSuffix(TBatchKind::bkCopy), L" コピー中...");
+    EXPECT_EQ(BatchStatusSuffix(TBatchKind::bkInvalid), L"");
+    EXPECT_EQ(FolderNotFoundMessage(L"D:\\out"), L"フォルダ\n\rD:\\out\n\rが見つかりません。");
+    EXPECT_EQ(ArchiveNotFoundMessage(L"D:\\a.zip"), L"ファイル\n\rD:\\a.zip\n\rが見つかりません。");
 }
