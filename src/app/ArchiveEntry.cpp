@@ -39,7 +39,8 @@ void AppendField(std::wstring& row, std::wstring_view field) {
 
 }  // namespace
 
-TArchiveEntry ArchiveEntryFromBytes(std::span<const uint8_t, sizeof(TSusieFileInfo)> bytes, const TAnsiDecoder& decode) {
+TArchiveEntry ArchiveEntryFromBytes(std::span<const uint8_t, sizeof(TSusieFileInfo)> bytes,
+                                    const TAnsiDecoder& decode) {
     TSusieFileInfo record;
     std::memcpy(record.method, bytes.data() + offsetof(TSusieFileInfo, method), sizeof(record.method));
     record.position = Le32(bytes.data() + offsetof(TSusieFileInfo, position));

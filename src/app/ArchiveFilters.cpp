@@ -94,16 +94,14 @@ std::vector<std::wstring> CurrentPatterns(const TFilterLists& lists, size_t entr
 
 bool MemberMatchesPatterns(std::wstring_view fileName, const std::vector<std::wstring>& patterns) {
     const size_t dot = fileName.rfind(L'.');
-    const std::wstring mask = L"*" + UpperAscii(dot == std::wstring_view::npos ? std::wstring_view() : fileName.substr(dot));
+    const std::wstring_view extension = dot == std::wstring_view::npos ? std::wstring_view() : fileName.substr(dot);
+    const std::wstring mask = L"*" + UpperAscii(extension);
     for (const std::wstring& pattern : patterns) {
         const std::wstring upper = UpperAscii(pattern);
-        size_t start = 0;
-        while (true) {
-            const size_t end = upper.find(L';', start);
-            if (std::wstring_view(upper).substr(start, end == std::wstring::npos ? std::wstring::npos : end - start) == mask)
-                return true;
-            if (end == std::wstring::npos) break;
-            start = end + 1;
+        for (size_t start = 0, end = 0; end != std::wstring::npos; start = end + 1) {
+            end = upper.find(L';', start);
+            const size_t length = end == std::wstring::npos ? std::wstring::npos : end - start;
+            if (upper.compare(start, length, mask) == 0) return true;
         }
     }
     return false;

@@ -14,9 +14,8 @@ bool IsDeviceName(std::wstring_view name) {
     static constexpr std::array<std::wstring_view, 4> kDevices = {L"CON", L"PRN", L"AUX", L"NUL"};
     for (std::wstring_view device : kDevices)
         if (SameTextIgnoringAsciiCase(stem, device)) return true;
-    if (stem.size() == 4 && stem[3] >= L'1' && stem[3] <= L'9')
-        return SameTextIgnoringAsciiCase(stem.substr(0, 3), L"COM") || SameTextIgnoringAsciiCase(stem.substr(0, 3), L"LPT");
-    return false;
+    if (stem.size() != 4 || stem[3] < L'1' || stem[3] > L'9') return false;
+    return SameTextIgnoringAsciiCase(stem.substr(0, 3), L"COM") || SameTextIgnoringAsciiCase(stem.substr(0, 3), L"LPT");
 }
 
 std::wstring JoinFolder(const std::wstring& folder, std::wstring_view name) {

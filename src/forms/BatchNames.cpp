@@ -9,7 +9,9 @@ namespace {
 // Ten digits would make the largest number 9,999,999,999, beyond the 32-bit range of the count.
 constexpr int kMaxDigits = 9;
 
-bool IsForbiddenInPrefix(wchar_t c) { return c < 0x20 || std::wstring_view(L"\"*/:<>?\\|").find(c) != std::wstring_view::npos; }
+bool IsForbiddenInPrefix(wchar_t c) {
+    return c < 0x20 || std::wstring_view(L"\"*/:<>?\\|").find(c) != std::wstring_view::npos;
+}
 
 std::wstring ExtensionOf(std::wstring_view name) {
     const std::wstring base = NamePart(name);
