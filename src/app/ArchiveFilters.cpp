@@ -108,10 +108,13 @@ bool MemberMatchesPatterns(std::wstring_view fileName, const std::vector<std::ws
 }
 
 std::vector<std::wstring> MergeFolderList(const std::vector<std::wstring>& present,
-                                          const std::vector<std::wstring>& added, bool append) {
+                                          const std::vector<std::wstring>& added, bool append, const TTextLess& less) {
     std::vector<std::wstring> folders = append ? present : std::vector<std::wstring>();
     folders.insert(folders.end(), added.begin(), added.end());
-    std::stable_sort(folders.begin(), folders.end(), LessIgnoringAsciiCase);
+    if (less)
+        std::stable_sort(folders.begin(), folders.end(), less);
+    else
+        std::stable_sort(folders.begin(), folders.end(), LessIgnoringAsciiCase);
     folders.erase(std::unique(folders.begin(), folders.end()), folders.end());
     return folders;
 }

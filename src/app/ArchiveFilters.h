@@ -3,6 +3,7 @@
 // open-file dialog's filter, the file list's masks, the filter drop-down and the patterns it
 // selects; and the texts of the status strip and status panel that tell what is open.
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,10 +53,13 @@ std::vector<std::wstring> CurrentPatterns(const TFilterLists& lists, size_t entr
 // several masks separated by ";" matches any of them.
 bool MemberMatchesPatterns(std::wstring_view fileName, const std::vector<std::wstring>& patterns);
 
-// Folders joined to the folder list: added to it or replacing it, sorted ignoring the case of
-// ASCII letters, a name exactly equal to its predecessor dropped.
+// Folders joined to the folder list: added to it or replacing it, sorted by less (ignoring the
+// case of ASCII letters when none is given; on Windows the locale's case-insensitive order), a
+// name exactly equal to its predecessor dropped.
+using TTextLess = std::function<bool(const std::wstring&, const std::wstring&)>;
 std::vector<std::wstring> MergeFolderList(const std::vector<std::wstring>& present,
-                                          const std::vector<std::wstring>& added, bool append);
+                                          const std::vector<std::wstring>& added, bool append,
+                                          const TTextLess& less = {});
 
 // The status strip's source text after opening folders: the first given folder when the folder
 // list holds one folder, otherwise "1" + that folder + " 他" (the "1" marks the many-folder form).

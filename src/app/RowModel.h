@@ -48,6 +48,16 @@ enum class TRowMove { rmTop, rmUp, rmDown, rmBottom };
 template <class T>
 int MoveItem(std::vector<T>& items, int focused, TRowMove move);
 
+// --- Drawing -------------------------------------------------------------------------------
+
+// Whether a field fits its header section, estimated as half the font's height per byte of its
+// ANSI form; a field that does not fit is drawn as "..." entirely, never shortened.
+inline bool FieldFitsSection(size_t ansiLength, int sectionWidth, int fontHeight) {
+    const int64_t charWidth = (fontHeight < 0 ? -int64_t{fontHeight} : int64_t{fontHeight}) / 2;
+    return int64_t{sectionWidth} >= static_cast<int64_t>(ansiLength) * charWidth;
+}
+inline constexpr wchar_t kCutField[] = L"...";
+
 // --- Commands --------------------------------------------------------------------------------
 
 struct TCommandStates {

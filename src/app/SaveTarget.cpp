@@ -11,10 +11,13 @@ bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/' || c == L':'; }
 // Windows opens the device, not a file, for these names whatever extension follows them.
 bool IsDeviceName(std::wstring_view name) {
     const std::wstring_view stem = name.substr(0, name.find(L'.'));
-    static constexpr std::array<std::wstring_view, 4> kDevices = {L"CON", L"PRN", L"AUX", L"NUL"};
+    static constexpr std::array<std::wstring_view, 6> kDevices = {L"CON", L"PRN",    L"AUX",
+                                                                  L"NUL", L"CONIN$", L"CONOUT$"};
     for (std::wstring_view device : kDevices)
         if (SameTextIgnoringAsciiCase(stem, device)) return true;
-    if (stem.size() != 4 || stem[3] < L'1' || stem[3] > L'9') return false;
+    // COM1..COM9 and LPT1..LPT9, also with the superscript digits 1, 2 and 3.
+    if (stem.size() != 4 || std::wstring_view(L"123456789\u00B9\u00B2\u00B3").find(stem[3]) == std::wstring_view::npos)
+        return false;
     return SameTextIgnoringAsciiCase(stem.substr(0, 3), L"COM") || SameTextIgnoringAsciiCase(stem.substr(0, 3), L"LPT");
 }
 

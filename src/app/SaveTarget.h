@@ -16,7 +16,7 @@ using TExistsPredicate = std::function<bool(const std::wstring&)>;
 // True when name can be a file inside a folder: not empty, "." or "..", no control character or
 // any of < > : " / \ | ? *, not ending in a dot or a space (Windows would drop them and write
 // another name), and not a device name (CON, PRN, AUX, NUL, COM1..COM9, LPT1..LPT9, also with an
-// extension).
+// extension, and COM and LPT with a superscript digit).
 bool IsPlainFileName(std::wstring_view name);
 
 // The part of a member's name after its last "\" or "/".

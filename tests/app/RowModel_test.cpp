@@ -97,6 +97,9 @@ TEST(RowModel, CommandStates) {
                                  "01"[st.moveDown]};
         EXPECT_EQ(got, c.want) << c.s << "/" << c.n << " focused " << c.r;
     }
+    // 150 pixels at 16 / 2 = 8 per byte hold 18 bytes (nine Japanese characters), not 19.
+    EXPECT_TRUE(FieldFitsSection(18, 150, -16));
+    EXPECT_FALSE(FieldFitsSection(19, 150, 16));
     EXPECT_TRUE(SelectAllChangesSelection(1, 2));
     EXPECT_FALSE(SelectAllChangesSelection(2, 2) || SelectAllChangesSelection(0, 0));
 }

@@ -11,7 +11,8 @@ TEST(SaveTarget, HostileMemberNames) {
     for (const auto& [member, name] : kept) EXPECT_EQ(SafeMemberFileName(member), name);
 
     const wchar_t* refused[] = {L"",     L"dir/", L"x/..",  L".",    L"a:b",     L"C:x",      L"a\tb", L"a?.jpg",
-                                L"a\"b", L"a.",   L"a ",    L"con",  L"NUL.txt", L"com1.jpg", L"LPT9"};
+                                L"a\"b", L"a.",   L"a ",    L"con",  L"NUL.txt", L"com1.jpg", L"LPT9",
+                                L"COM\u00B2.x", L"conout$"};
     for (const wchar_t* member : refused) {
         try {
             SafeMemberFileName(member);
