@@ -94,6 +94,8 @@ LRESULT TSpeedButton::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
+        // Windows keeps the mouse from a disabled window, but not messages posted to it.
+        if (!Enabled()) return 0;
         pressed_ = true;
         SetCapture(Handle());
         Invalidate();
