@@ -15,7 +15,11 @@ void Raise(const TEvent& event, TArgs&&... args) {
 
 }  // namespace
 
-// ---- TButton, TCheckBox
+// ---- TLabel, TButton, TCheckBox
+
+void TLabel::Create(HWND parent, int id, const std::wstring& caption, const RECT& bounds, DWORD style) {
+    CreateControl(WC_STATICW, kChild | SS_NOPREFIX | style, 0, parent, id, caption, bounds);
+}
 
 void TButton::Create(HWND parent, int id, const std::wstring& caption, const RECT& bounds, DWORD style) {
     CreateControl(WC_BUTTONW, kChild | WS_TABSTOP | style, 0, parent, id, caption, bounds);

@@ -10,11 +10,19 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/Label.h"
 #include "toolkit/Window_win.h"
 
 class TControl : public TWindow {
 public:
     using TWindow::Attach;
+};
+
+// A line of static text.
+class TLabel : public TControl, public TLabelTarget {
+public:
+    void Create(HWND parent, int id, const std::wstring& caption, const RECT& bounds, DWORD style = SS_LEFT);
+    void SetCaption(const std::wstring& text) override { SetText(text); }
 };
 
 class TButton : public TControl {
@@ -95,6 +103,16 @@ public:
     void SetPanelText(int panel, const std::wstring& text);
     std::wstring PanelText(int panel) const;
     RECT PanelRect(int panel) const;
+    // A panel as a label, for a status line or a stop watch.
+    class TPanelLabel : public TLabelTarget {
+    public:
+        TPanelLabel(TStatusBar& bar, int panel) : bar_(bar), panel_(panel) {}
+        void SetCaption(const std::wstring& text) override { bar_.SetPanelText(panel_, text); }
+
+    private:
+        TStatusBar& bar_;
+        int panel_;
+    };
     // Makes a control a child of the bar, placed inside a panel at the given offsets.
     void PlaceInPanel(TWindow& control, int panel, int left, int top, int width, int height);
     // The bar sizes itself along its parent's bottom edge; the parent calls this on WM_SIZE.

@@ -28,10 +28,13 @@ void THints::Add(HWND tool, const std::wstring& hint) {
     ti.hwnd = owner_;
     ti.uId = reinterpret_cast<UINT_PTR>(tool);
     ti.lpszText = text.data();  // the tooltip keeps a copy
-    SendMessageW(Handle(), TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
-    if (text.empty()) return;
-    if (!SendMessageW(Handle(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti)))
-        throw EOutOfResources(L"ヒントを登録できません。");
+    // The tool's own children (the edit of an editable combo box) show the same tip.
+    for (HWND w = tool; w; w = w == tool ? GetWindow(tool, GW_CHILD) : GetWindow(w, GW_HWNDNEXT)) {
+        ti.uId = reinterpret_cast<UINT_PTR>(w);
+        SendMessageW(Handle(), TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+        if (!text.empty() && !SendMessageW(Handle(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti)))
+            throw EOutOfResources(L"ヒントを登録できません。");
+    }
 }
 
 std::wstring THints::TipText(HWND tool) const {

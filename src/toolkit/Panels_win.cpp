@@ -192,17 +192,22 @@ void TSplitter::Create(HWND parent, int id, const RECT& bounds, bool vertical) {
                      reinterpret_cast<LONG_PTR>(LoadCursorW(nullptr, vertical ? IDC_SIZEWE : IDC_SIZENS)));
 }
 
+POINT TSplitter::ScreenPoint(LPARAM lp) const {
+    POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+    ClientToScreen(Handle(), &p);
+    return p;
+}
+
 LRESULT TSplitter::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_LBUTTONDOWN:
         dragging_ = true;
-        GetCursorPos(&last_);
+        last_ = ScreenPoint(lp);
         SetCapture(Handle());
         return 0;
     case WM_MOUSEMOVE:
         if (dragging_) {
-            POINT p{};
-            GetCursorPos(&p);
+            const POINT p = ScreenPoint(lp);
             const int delta = vertical_ ? p.x - last_.x : p.y - last_.y;
             last_ = p;
             if (delta != 0 && OnMoved) OnMoved(delta);

@@ -6,14 +6,17 @@
 #include <string>
 
 #include "toolkit/Handles_win.h"
+#include "toolkit/Label.h"
 #include "toolkit/Window_win.h"
 
 enum class TBevel { bvNone, bvRaised, bvLowered };
 
 // A plain area that holds other controls (their notifications reach their wrappers through it),
-// with an optional bevel, a line along its top edge and a caption.
-class TPanel : public TWindow {
+// with an optional bevel, a line along its top edge and a caption (which a status line or a stop
+// watch may write, as a label).
+class TPanel : public TWindow, public TLabelTarget {
 public:
+    void SetCaption(const std::wstring& text) override { SetText(text); }
     void Create(HWND parent, int id, const RECT& bounds, TBevel bevel = TBevel::bvNone, bool topLine = false);
     void SetBevel(TBevel bevel) {
         bevel_ = bevel;
@@ -75,7 +78,8 @@ private:
 };
 
 // A bar between two panes that the mouse drags; OnMoved gets the distance moved (pixels, along
-// its axis) each time the mouse moves while dragging. The owner resizes the panes.
+// its axis) each time the mouse moves while dragging. The owner resizes the panes, which moves the
+// bar: distances are measured on the screen.
 class TSplitter : public TWindow {
 public:
     // vertical: a bar between a left and a right pane.
@@ -87,6 +91,7 @@ protected:
     LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
+    POINT ScreenPoint(LPARAM lp) const;
     bool vertical_ = true;
     bool dragging_ = false;
     POINT last_{};

@@ -346,6 +346,8 @@ TEST(Hints, TooltipsHoldTheShortTextWithLineBreaks) {
     TDemoForm form(0);
     EXPECT_EQ(form.Hints().TipText(form.open.Handle()), L"アーカイブを指定して開く");
     EXPECT_EQ(form.Hints().TipText(form.folder.Handle()), L"移動・コピー先のフォルダを記入\r\n上書きの時は無視されます");
+    EXPECT_EQ(form.Hints().TipText(GetWindow(form.folder.Handle(), GW_CHILD)), form.Hints().TipText(form.folder.Handle()))
+        << "the combo box's edit shows the combo box's hint";
     form.Hints().Add(form.open, L"|");
     EXPECT_EQ(form.Hints().TipText(form.open.Handle()), L"") << "an empty hint removes the tooltip";
 }
@@ -384,4 +386,31 @@ TEST(TreeView, ItemDataIsReleasedOnEveryWayTheTreeGoes) {
         form.Destroy();  // Windows destroys the tree with its parent
     }
     EXPECT_EQ(released.size(), 3u);
+}
+
+TEST(Splitter, DraggingReportsTheDistanceMovedWhileTheOwnerMovesIt) {
+    TDemoForm form(0);
+    form.Show();
+    for (TSplitter* splitter : {&form.vSplitter, &form.hSplitter}) {
+        SCOPED_TRACE(splitter->Vertical() ? "vertical" : "horizontal");
+        const bool v = splitter->Vertical();
+        const RECT start = splitter->Bounds();
+        int total = 0;
+        splitter->OnMoved = [&](int delta) {
+            total += delta;
+            // The owner moves the bar with the panes, as a form does.
+            const RECT r = splitter->Bounds();
+            splitter->SetBounds(r.left + (v ? delta : 0), r.top + (v ? 0 : delta), r.right - r.left, r.bottom - r.top);
+        };
+        auto at = [v](int along) { return v ? MAKELPARAM(static_cast<WORD>(along), 2) : MAKELPARAM(2, static_cast<WORD>(along)); };
+        HWND h = splitter->Handle();
+        SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, at(2));
+        SendMessageW(h, WM_MOUSEMOVE, MK_LBUTTON, at(12));  // 10 on, and the bar follows
+        SendMessageW(h, WM_MOUSEMOVE, MK_LBUTTON, at(-3));  // then 5 back
+        SendMessageW(h, WM_LBUTTONUP, 0, at(-3));
+        SendMessageW(h, WM_MOUSEMOVE, 0, at(40));  // not dragging any more
+        EXPECT_EQ(total, 5);
+        const RECT end = splitter->Bounds();
+        EXPECT_EQ(v ? end.left - start.left : end.top - start.top, 5);
+    }
 }
