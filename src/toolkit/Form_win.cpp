@@ -111,32 +111,28 @@ THints& TForm::Hints() {
 int TForm::ShowModal() {
     HWND owner = GetWindow(Handle(), GW_OWNER);
     const bool reenable = owner && IsWindowEnabled(owner);
-    // The owner comes back enabled on every path, before this form hides, so that it gets the
+    // On every path the owner comes back enabled, before this form hides so that it gets the
     // activation back.
-    struct TOwnerGuard {
+    struct TModalState {
+        TForm& form;
         HWND owner;
         bool reenable;
-        ~TOwnerGuard() {
+        ~TModalState() {
+            form.modal_ = false;
             if (reenable) EnableWindow(owner, TRUE);
         }
     };
     {
-        TOwnerGuard guard{owner, reenable};
+        TModalState state{*this, owner, reenable};
         if (owner) EnableWindow(owner, FALSE);
         modal_ = true;
         modalResult_ = mrNone;
         ShowWindow(Handle(), SW_SHOW);
         SetActiveWindow(Handle());
-        try {
-            while (Handle() && modalResult_ == mrNone && Application().HandleMessage()) {
-            }
-        } catch (...) {
-            modal_ = false;
-            throw;
+        while (Handle() && modalResult_ == mrNone && Application().HandleMessage()) {
         }
-        modal_ = false;
     }
-    if (owner && reenable) SetActiveWindow(owner);
+    if (reenable) SetActiveWindow(owner);
     if (Handle()) Hide();
     return modalResult_ == mrNone ? mrCancel : modalResult_;
 }

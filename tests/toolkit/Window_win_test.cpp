@@ -252,10 +252,29 @@ TEST(Form, MenuAndAcceleratorsFromResources) {
     SetForegroundWindow(form.Handle());
     SetActiveWindow(form.Handle());
     ASSERT_TRUE(PumpUntil([&] { return Application().ActiveForm() == &form; }));
+    // Tab moves the focus between the controls of a form that asks for dialog keys.
+    form.SetDialogKeys(true);
+    SetFocus(form.button.Handle());
+    PostMessageW(form.button.Handle(), WM_KEYDOWN, VK_TAB, 0x000F0001);
+    EXPECT_TRUE(PumpUntil([&] { return GetFocus() == form.later.Handle(); }));
     PostMessageW(form.Handle(), WM_KEYDOWN, VK_F5, 0x003F0001);
     PostMessageW(form.Handle(), WM_COMMAND, IDM_TEST_EXIT, 0);
     Application().Run(form);
     EXPECT_EQ(form.commands, (std::vector<int>{IDM_TEST_REFRESH, IDM_TEST_EXIT}));
+}
+
+TEST(Application, ProcessMessagesHandlesWhatWaitsAndLeavesAQuitToTheLoop) {
+    TTestForm form;
+    int clicks = 0;
+    form.button.OnClick = [&] { ++clicks; };
+    PostMessageW(form.button.Handle(), BM_CLICK, 0, 0);
+    PostQuitMessage(3);
+    Application().ProcessMessages();
+    EXPECT_EQ(clicks, 1);
+    MSG m{};
+    ASSERT_TRUE(PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(m.message, static_cast<UINT>(WM_QUIT));
+    EXPECT_EQ(m.wParam, 3u);
 }
 
 TEST(Resources, VersionManifestAndBitmapsAreLinked) {
