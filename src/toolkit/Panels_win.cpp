@@ -3,7 +3,7 @@
 #include <windowsx.h>
 
 #include "toolkit/Exceptions.h"
-#include "toolkit/GdiGuards_win.h"
+#include "toolkit/PaintGuards_win.h"
 
 namespace {
 

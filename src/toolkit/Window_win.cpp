@@ -6,7 +6,7 @@
 
 #include "toolkit/Application_win.h"
 #include "toolkit/Exceptions.h"
-#include "toolkit/GdiGuards_win.h"
+#include "toolkit/PaintGuards_win.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "toolkit/Application_win.h"
 #include "toolkit/Controls_win.h"
 #include "toolkit/Form_win.h"
-#include "toolkit/GdiGuards_win.h"
+#include "toolkit/PaintGuards_win.h"
 #include "toolkit/Panels_win.h"
 
 namespace {
