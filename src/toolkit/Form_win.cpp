@@ -57,9 +57,7 @@ void TForm::Create(const wchar_t* className, const std::wstring& caption, int cl
                    DWORD style, HWND owner) {
     RECT r{0, 0, clientWidth, clientHeight};
     AdjustWindowRectEx(&r, style, FALSE, 0);
-    CreateOwn(className, 0, style, 0, owner, 0, caption,
-              RECT{CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT + r.right - r.left, CW_USEDEFAULT + r.bottom - r.top});
-    SetClientSize(clientWidth, clientHeight);
+    CreateOwn(className, 0, style, 0, owner, 0, caption, RECT{0, 0, r.right - r.left, r.bottom - r.top});
     CenterOnScreen();
 }
 

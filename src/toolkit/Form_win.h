@@ -5,6 +5,27 @@
 // destroyed, which ends the message loop). A modal form is created for one use: ShowModal disables
 // its owner and runs a loop of its own until a modal result is set. A dialog from an .rc template
 // is one small class whose DlgProc dispatches like a window's WndProc.
+//
+// A form makes its controls in its constructor, attaches its handlers to their events and
+// answers its menu commands in OnCommand:
+//
+//     class TImgViewForm : public TForm {
+//     public:
+//         TImgViewForm() {
+//             Create(L"TImgViewForm", L"ImgViewForm", 600, 400, WS_OVERLAPPEDWINDOW & ~WS_MAXIMIZEBOX);
+//             LoadMenuResource(IDR_IMGVIEW_MENU);
+//             toolPanel_.Create(Handle(), IDC_IMGVIEW_TOOLPANEL, RECT{0, 0, 600, 25});
+//             ...
+//             modeBtn_.OnClick = [this] { ModeBtnClick(); };
+//         }
+//     protected:
+//         bool OnCommand(int id, int, HWND) override {
+//             switch (id) {
+//             case IDM_IMGVIEW_REOPEN: Reopen1Click(); return true;
+//             }
+//             return false;
+//         }
+//     };
 #include <windows.h>
 
 #include <commctrl.h>

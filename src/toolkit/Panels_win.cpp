@@ -2,12 +2,36 @@
 
 #include <windowsx.h>
 
+#include <utility>
+
 #include "toolkit/Exceptions.h"
 #include "toolkit/PaintGuards_win.h"
 
 namespace {
 
 const DWORD kChild = WS_CHILD | WS_VISIBLE;
+
+// Draws a glyph as disabled tools look: its shape embossed in the highlight and shadow colours.
+void DrawDisabledGlyph(HDC dc, HDC glyphDC, COLORREF transparent, int x, int y, int width, int height) {
+    // A mask with the transparent colour white and the glyph's shape black.
+    TMemoryDC maskDC(CreateCompatibleDC(dc));
+    TUniqueGdiObject mask(CreateBitmap(width, height, 1, 1, nullptr));
+    TSelectObject selectMask(maskDC.get(), mask.get());
+    const COLORREF oldGlyphBk = SetBkColor(glyphDC, transparent);
+    BitBlt(maskDC.get(), 0, 0, width, height, glyphDC, 0, 0, SRCCOPY);
+    SetBkColor(glyphDC, oldGlyphBk);
+
+    const COLORREF oldText = SetTextColor(dc, RGB(0, 0, 0));
+    const COLORREF oldBk = SetBkColor(dc, RGB(255, 255, 255));
+    const DWORD kPatternWhereMaskIsBlack = 0x00B8074A;  // PSDPxax
+    const std::pair<int, int> passes[] = {{1, COLOR_3DHILIGHT}, {0, COLOR_3DSHADOW}};
+    for (const auto& [offset, color] : passes) {
+        TSelectObject brush(dc, GetSysColorBrush(color));
+        BitBlt(dc, x + offset, y + offset, width, height, maskDC.get(), 0, 0, kPatternWhereMaskIsBlack);
+    }
+    SetTextColor(dc, oldText);
+    SetBkColor(dc, oldBk);
+}
 
 void DrawCaption(HDC dc, HFONT font, const std::wstring& text, RECT r, UINT format, COLORREF color) {
     if (text.empty()) return;
@@ -159,7 +183,8 @@ void TSpeedButton::OnPaint(HDC dc) {
         int x = content.left + (content.right - content.left - width) / 2;
         if (!caption.empty()) x = content.left + 2;
         const int y = content.top + (content.bottom - content.top - height) / 2;
-        TransparentBlt(dc, x, y, width, height, glyphDC.get(), 0, 0, width, height, transparent);
+        if (enabled) TransparentBlt(dc, x, y, width, height, glyphDC.get(), 0, 0, width, height, transparent);
+        else DrawDisabledGlyph(dc, glyphDC.get(), transparent, x, y, width, height);
         content.left = x + width + 2;
     }
     if (!caption.empty()) {

@@ -58,6 +58,9 @@ public:
         toolBar.Create(Handle(), 1, RECT{0, 0, 660, 30});
         toolBar.AddButton(open, 101, L"開く", 56);
         open.LoadGlyph(VV_GLYPH_OPEN);
+        toolBar.AddButton(newFolder, 105, L"", 25);
+        newFolder.LoadGlyph(VV_GLYPH_OPEN);
+        newFolder.SetEnabled(false);
         toolBar.AddSeparator();
         toolBar.AddButton(small, 102, L"一覧", 36);
         toolBar.AddButton(report, 103, L"詳細", 36);
@@ -131,7 +134,7 @@ public:
     }
 
     TToolBar toolBar;
-    TSpeedButton open, small, report, mode;
+    TSpeedButton open, newFolder, small, report, mode;
     TTreeView tree;
     TSplitter vSplitter, hSplitter;
     TListView files;
