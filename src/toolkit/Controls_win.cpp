@@ -250,6 +250,14 @@ void TDataListBox::EndUpdate() {
     InvalidateRect(Handle(), nullptr, TRUE);
 }
 
+void TDataListBox::SetColor(COLORREF color) {
+    TUniqueGdiObject brush(CreateSolidBrush(color));
+    if (!brush) throw EOutOfResources(L"ブラシを作成できません。");
+    color_ = color;
+    brush_ = std::move(brush);
+    Invalidate();
+}
+
 LRESULT TDataListBox::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_RBUTTONDOWN && OnRightButtonDown) {
         OnRightButtonDown(POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
@@ -260,6 +268,11 @@ LRESULT TDataListBox::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
 
 bool TDataListBox::Reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     switch (msg) {
+    case WM_CTLCOLORLISTBOX:
+        if (!brush_) return false;
+        SetBkColor(reinterpret_cast<HDC>(wp), color_);
+        result = reinterpret_cast<LRESULT>(brush_.get());
+        return true;
     case WM_DRAWITEM: {
         const auto* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
         if (dis->itemID == static_cast<UINT>(-1)) return false;  // an empty list with the focus

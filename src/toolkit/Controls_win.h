@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/Handles_win.h"
 #include "toolkit/Label.h"
 #include "toolkit/Window_win.h"
 
@@ -162,6 +163,9 @@ public:
     // Stops and resumes drawing around a bulk change; resuming repaints once.
     void BeginUpdate() { SendMessageW(Handle(), WM_SETREDRAW, FALSE, 0); }
     void EndUpdate();
+    // The background of the list where no row is drawn; the system's window colour until set.
+    void SetColor(COLORREF color);
+    COLORREF Color() const { return color_; }
 
     std::function<void(const TDrawItem&)> OnDrawItem;
     std::function<void()> OnClick;  // the selection changed
@@ -171,6 +175,10 @@ public:
 protected:
     LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
     bool Reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+private:
+    COLORREF color_ = GetSysColor(COLOR_WINDOW);
+    TUniqueGdiObject brush_;  // null: the system's window brush
 };
 
 // A header over a data list box, the list's rows drawn column by column under the sections.

@@ -233,6 +233,17 @@ TEST(DataListBox, HoldsAHundredThousandRowsAndDrawsOnlyTheVisibleOnes) {
     EXPECT_EQ(list.FocusedRow(), 5);
     EXPECT_GE(clicks, 1);
 
+    // The colour of the list, where no row is drawn, comes back through the reflected
+    // WM_CTLCOLORLISTBOX.
+    list.SetCount(3);
+    list.SetColor(RGB(0xC0, 0xE0, 0xFF));
+    UpdateWindow(list.Handle());
+    {
+        TWindowDC dc(list.Handle());
+        EXPECT_EQ(GetPixel(dc.get(), 10, list.ClientRect().bottom - 4), RGB(0xC0, 0xE0, 0xFF));
+    }
+    list.SetCount(100000);
+
     list.BeginUpdate();
     list.SetSelected(-1, true);
     list.EndUpdate();
