@@ -31,7 +31,9 @@ int TApplication::Run(TForm& mainForm) {
 }
 
 void TApplication::Dispatch(MSG& m) {
-    if (TForm* form = activeForm_; form && form->Handle()) {
+    // Keys count for the active form only when they go to it or one of its controls (not to a
+    // message box that it owns, say).
+    if (TForm* form = activeForm_; form && form->Handle() && (m.hwnd == form->Handle() || IsChild(form->Handle(), m.hwnd))) {
         HWND hwnd = form->Handle();
         if (form->Accelerators() && TranslateAcceleratorW(hwnd, form->Accelerators(), &m)) return;
         if (form->DialogKeys() && IsDialogMessageW(hwnd, &m)) return;

@@ -139,6 +139,7 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_ACTIVATE:
         if (LOWORD(wp) != WA_INACTIVE) Application().SetActiveForm(this);
+        else if (Application().ActiveForm() == this) Application().SetActiveForm(nullptr);
         break;
     case WM_CLOSE:
         if (!CloseQuery()) return 0;

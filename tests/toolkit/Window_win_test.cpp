@@ -258,6 +258,9 @@ TEST(Form, MenuAndAcceleratorsFromResources) {
     PostMessageW(form.button.Handle(), WM_KEYDOWN, VK_TAB, 0x000F0001);
     EXPECT_TRUE(PumpUntil([&] { return GetFocus() == form.later.Handle(); }));
     PostMessageW(form.Handle(), WM_KEYDOWN, VK_F5, 0x003F0001);
+    // A key for another window (here a form of its own) is not the active form's short cut.
+    TTestForm other;
+    PostMessageW(other.button.Handle(), WM_KEYDOWN, VK_F5, 0x003F0001);
     PostMessageW(form.Handle(), WM_COMMAND, IDM_TEST_EXIT, 0);
     Application().Run(form);
     EXPECT_EQ(form.commands, (std::vector<int>{IDM_TEST_REFRESH, IDM_TEST_EXIT}));
