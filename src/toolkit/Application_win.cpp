@@ -85,12 +85,8 @@ void TApplication::EnterBusy() {
 }
 
 void TApplication::LeaveBusy() {
-    if (--busyCount_ > 0) return;
-    // Let the window under the mouse choose its cursor again.
-    POINT p{};
-    GetCursorPos(&p);
-    SetCursorPos(p.x, p.y);
-    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+    // The arrow until the mouse moves and the window under it chooses its cursor again.
+    if (--busyCount_ == 0) SetCursor(LoadCursorW(nullptr, IDC_ARROW));
 }
 
 TBusyScope::TBusyScope(HWND window) : window_(window), wasEnabled_(IsWindowEnabled(window) != FALSE) {
