@@ -294,14 +294,14 @@ TEST(SPIPicture, APictureThatCannotBeTakenIsThatPluginsFailure) {
             auto s2 = StreamOf(file);
             EXPECT_THROW(bitmap.LoadFromNamedStream(*s2, L"f.vvi"), EInvalidGraphic);
         }
-        // The next plug-in still gets its turn.
-        TPictureSet set({plugin, L"vvimage"});
-        const int progressBefore = Probe(set.Image(0), prProgressCalls);
+        // The next plug-in still gets its turn (plug-ins that claim the extension go last added, first tried).
+        TPictureSet set({L"vvimage", plugin});
+        const int progressBefore = Probe(set.Image(1), prProgressCalls);
         TSPIPxDIB dib;
         auto s = StreamOf(file);
         dib.LoadFromNamedStream(*s, L"f.vvi");
         EXPECT_EQ(dib.GetWidth(), 4);
-        EXPECT_EQ(Probe(set.Image(0), prProgressCalls), progressBefore + 3);  // the first one decoded its two rows
+        EXPECT_EQ(Probe(set.Image(1), prProgressCalls), progressBefore + 3);  // the first one decoded its two rows
         TSPIBitmap bitmap;
         auto s2 = StreamOf(file);
         bitmap.LoadFromNamedStream(*s2, L"f.vvi");

@@ -157,7 +157,7 @@ SPI_EXPORT int WINAPI GetPicture(LPCSTR buf, LONG len, UINT flag, HLOCAL* pHBInf
     }
     uint8_t* infoBytes = (uint8_t*)LocalLock(info);
     BITMAPINFOHEADER* bi = (BITMAPINFOHEADER*)infoBytes;
-    bi->biSize = (DWORD)infoSize;
+    bi->biSize = DIB == kDibV5 ? sizeof(BITMAPV5HEADER) : sizeof(BITMAPINFOHEADER);
     bi->biWidth = w;
     bi->biHeight = h;
 #ifdef SHORT_BITS
