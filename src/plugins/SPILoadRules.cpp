@@ -89,8 +89,8 @@ std::optional<TSPIDIBLayout> SPIDIBLayout(std::span<const uint8_t> info, uint64_
     }
     if (width == 0 || rows == 0) return std::nullopt;
     layout.infoSize = layout.headerSize + colorBytes;
-    // width < 2^31 and bitCount <= 32 keep the stride below 2^34, but the rows may take the product
-    // past 64 bits.
+    // The stride stays below 2^34 (width < 2^31, at most 32 bits); the rows are checked against the
+    // limit by division, so no product beyond it is ever formed.
     const uint64_t stride = (width * bitCount + 31) / 32 * 4;
     if (rows > kMaxPackedSize / stride) return std::nullopt;
     layout.imageSize = rows * stride;
