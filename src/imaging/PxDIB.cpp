@@ -399,6 +399,8 @@ void TPxInternalDIB::LoadFromStream(TStream& stream) {
     if (h.biWidth <= 0 || h.biHeight == 0) {
         throw EPxDIBInvalidDIB(L"TPxInternalDIB.LoadFromStream: Invalid Width or Height");
     }
+    // GDI draws a DIB of any other plane count wrongly or not at all.
+    if (h.biPlanes != 1) throw EPxDIBInvalidDIB(L"TPxInternalDIB.LoadFromStream: Invalid Planes");
 
     // The pixel data normally follows the colour data. A file whose bfOffBits points further on
     // (a gap, a larger header than we read) has its pixels there; an offset that points back into
@@ -520,6 +522,7 @@ void TPxInternalDIB::LoadFromClipboardData(const void* data, size_t size) {
     if (h.biWidth <= 0 || h.biHeight == 0) {
         throw EPxDIBInvalidDIB(L"TPxInternalDIB.LoadFromClipboardFormat: Invalid Width or Height");
     }
+    if (h.biPlanes != 1) throw EPxDIBInvalidDIB(L"TPxInternalDIB.LoadFromClipboardFormat: Invalid Planes");
 
     const uint8_t* pixels = p + headerLength;
     const uint64_t available = size - headerLength;

@@ -139,7 +139,13 @@ bool TInSPIAble::DecodeBuffer(const uint8_t* data, size_t size, TInSPI& spi) {
     if (result != 0) return false;
     TLocalBlock infoBlock(info), bitsBlock(bits);
     if (!infoBlock || !bitsBlock) return false;  // success without a picture is no success
-    return takeDIB_(infoBlock.Bytes(), bitsBlock.Bytes(), pictureInfo);
+    // A picture the owner cannot take (a header the DIB library refuses, pixels it cannot hold)
+    // is this plug-in's failure: the next plug-in, or the native reader, still gets its turn.
+    try {
+        return takeDIB_(infoBlock.Bytes(), bitsBlock.Bytes(), pictureInfo);
+    } catch (const std::exception&) {
+        return false;
+    }
 }
 
 int WINAPI TInSPIAble::ProgressCallback(int nNum, int nDenom, LONG_PTR lData) {

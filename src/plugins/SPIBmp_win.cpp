@@ -23,12 +23,12 @@ void TSPIBitmap::Assign(const TGraphic* source) {
 }
 
 bool TSPIBitmap::TakeDIB(std::span<const uint8_t> info, std::span<const uint8_t> bits, const TSPIPictureInfoCopy&) {
-    const auto layout = SPIDIBLayout(info.data(), info.size());
     // The plug-in's blocks must hold what their header promises; nothing is read beyond them.
-    if (!layout || layout->infoSize > info.size() || layout->imageSize > bits.size()) return false;
+    const auto layout = SPIDIBLayout(info, bits.size());
+    if (!layout) return false;
     const uint64_t offBits = 14 + layout->infoSize;
     const uint64_t total = offBits + layout->imageSize;
-    if (total > UINT32_MAX) return false;
+    if (total > UINT32_MAX) return false;  // no room for the file header
     // A BMP file in memory: file header, bitmap info, pixels; read with the bitmap's own reader.
     TMemoryStream bmp;
     const uint16_t type = 0x4D42;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <memory>
+#include <utility>
 
 #include "plugins/SPILoadRules.h"
 #include "toolkit/PictureFormats.h"
@@ -34,11 +35,10 @@ void TSPIPxDIB::Assign(const TGraphic* source) {
 
 bool TSPIPxDIB::TakeDIB(std::span<const uint8_t> info, std::span<const uint8_t> bits,
                         const TSPIPictureInfoCopy& pictureInfo) {
-    const auto layout = SPIDIBLayout(info.data(), info.size());
     // The plug-in's blocks must hold what their header promises; nothing is read beyond them.
-    if (!layout || layout->infoSize > info.size() || layout->imageSize > bits.size()) return false;
+    const auto layout = SPIDIBLayout(info, bits.size());
+    if (!layout) return false;
     const uint64_t total = layout->infoSize + layout->imageSize;
-    if (total > UINT32_MAX) return false;
     TUniqueGlobal memory(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, static_cast<SIZE_T>(total)));
     if (!memory) throw EOutOfMemory(L"TSPIPxDIB: Out Of Memory");
     {
@@ -48,8 +48,14 @@ bool TSPIPxDIB::TakeDIB(std::span<const uint8_t> info, std::span<const uint8_t> 
         std::memcpy(p + layout->infoSize, bits.data(), static_cast<size_t>(layout->imageSize));
         GlobalUnlock(memory.get());
     }
-    pictureInfo_ = pictureInfo;
-    LoadFromClipboardFormat(kCF_DIB, memory.get(), nullptr);
+    // Those told of the change see the new picture's info; a picture that is refused keeps its own.
+    TSPIPictureInfoCopy previous = std::exchange(pictureInfo_, pictureInfo);
+    try {
+        LoadFromClipboardFormat(kCF_DIB, memory.get(), nullptr);
+    } catch (...) {
+        pictureInfo_ = std::move(previous);
+        throw;
+    }
     return true;
 }
 

@@ -229,6 +229,16 @@ TEST(BmpReader, MalformedFilesFailCleanlyAndKeepThePicture) {
          "EPxDIBInvalidDIB", "TPxInternalDIB.LoadFromStream: Invalid Width or Height"},
         {"height 0", [&] { return BuildBmp(eightBit(4, 0)); },
          "EPxDIBInvalidDIB", "TPxInternalDIB.LoadFromStream: Invalid Width or Height"},
+        {"no planes", [&] { auto s = eightBit(2, 2); s.planes = 0; return BuildBmp(s); },
+         "EPxDIBInvalidDIB", "TPxInternalDIB.LoadFromStream: Invalid Planes"},
+        {"two planes", [&] { auto s = eightBit(2, 2); s.planes = 2; return BuildBmp(s); },
+         "EPxDIBInvalidDIB", "TPxInternalDIB.LoadFromStream: Invalid Planes"},
+        {"core header, three planes",
+         [&] {
+             return BuildBmp({.headerSize = 12, .width = 1, .height = 1, .planes = 3, .bitCount = 24,
+                              .pixels = TBytes(4)});
+         },
+         "EPxDIBInvalidDIB", "TPxInternalDIB.LoadFromStream: Invalid Planes"},
         {"zero mask",
          [&] {
              TBmpLayout s{.width = 1, .height = 1, .bitCount = 16, .compression = 3, .pixels = TBytes(4)};
@@ -569,6 +579,8 @@ TEST(ClipboardData, MalformedBlocksFailCleanly) {
     negativeWidth.width = -3;
     TBmpLayout noHeight = eight;
     noHeight.height = 0;
+    TBmpLayout twoPlanes = eight;
+    twoPlanes.planes = 2;
     TBmpLayout hugeColours = eight;
     hugeColours.clrUsed = 0xFFFFFFF0;
     TBmpLayout shortRows = eight;
@@ -596,6 +608,10 @@ TEST(ClipboardData, MalformedBlocksFailCleanly) {
         {"width 0", packed(noWidth), "TPxInternalDIB.LoadFromClipboardFormat: Invalid Width or Height"},
         {"negative width", packed(negativeWidth), "TPxInternalDIB.LoadFromClipboardFormat: Invalid Width or Height"},
         {"height 0", packed(noHeight), "TPxInternalDIB.LoadFromClipboardFormat: Invalid Width or Height"},
+        {"two planes", packed(twoPlanes), "TPxInternalDIB.LoadFromClipboardFormat: Invalid Planes"},
+        {"core header, no planes",
+         packed({.headerSize = 12, .width = 1, .height = 1, .planes = 0, .bitCount = 24, .pixels = TBytes(4)}),
+         "TPxInternalDIB.LoadFromClipboardFormat: Invalid Planes"},
         {"zero mask", packed(zeroMask), "TPxInternalDIB.LoadFromClipboardFormat: Invalid Masks"},
         {"2 bits", packed(twoBits), "TPxInternalDIB.LoadFromClipboardFormat: Invalid biBitCount"},
     };

@@ -49,52 +49,99 @@ TEST(SPIProgressEvent, StagesPercentAndRedraw) {
 }
 
 namespace {
-std::vector<uint8_t> Header(int32_t width, int32_t height, uint16_t bits, uint32_t clrUsed) {
-    std::vector<uint8_t> h(40, 0);
-    const uint32_t size = 40;
-    std::memcpy(&h[0], &size, 4);
-    std::memcpy(&h[4], &width, 4);
-    std::memcpy(&h[8], &height, 4);
-    h[12] = 1;
-    std::memcpy(&h[14], &bits, 2);
-    std::memcpy(&h[32], &clrUsed, 4);
-    return h;
+
+struct THeader {
+    uint32_t size = 40;
+    int32_t width = 1, height = 1;
+    uint16_t bits = 24;
+    uint32_t compression = 0, clrUsed = 0;
+};
+
+// A bitmap-info block of blockSize bytes that starts with the header (a core header when its size is
+// 12, with 16-bit width and height); the rest is zeros.
+std::vector<uint8_t> InfoBlock(const THeader& h, size_t blockSize) {
+    std::vector<uint8_t> b(std::max<size_t>(blockSize, 40), 0);
+    std::memcpy(&b[0], &h.size, 4);
+    if (h.size == 12) {
+        const uint16_t w = static_cast<uint16_t>(h.width), ht = static_cast<uint16_t>(h.height), planes = 1;
+        std::memcpy(&b[4], &w, 2);
+        std::memcpy(&b[6], &ht, 2);
+        std::memcpy(&b[8], &planes, 2);
+        std::memcpy(&b[10], &h.bits, 2);
+    } else {
+        std::memcpy(&b[4], &h.width, 4);
+        std::memcpy(&b[8], &h.height, 4);
+        b[12] = 1;
+        std::memcpy(&b[14], &h.bits, 2);
+        std::memcpy(&b[16], &h.compression, 4);
+        std::memcpy(&b[32], &h.clrUsed, 4);
+    }
+    b.resize(blockSize);
+    return b;
 }
+
 }  // namespace
 
-TEST(SPIDIBLayout, ColoursAndImageSize) {
+TEST(SPIDIBLayout, FramesByTheHeadersOwnSizeMasksAndColourTable) {
     struct Case {
         const char* name;
-        int32_t width, height;
-        uint16_t bits;
-        uint32_t clrUsed, colors;
-        uint64_t image;
+        THeader header;
+        uint64_t infoBlock, bitsBlock;
+        bool ok;
+        uint32_t colors = 0;
+        uint64_t infoSize = 0, imageSize = 0;
     };
+    constexpr uint64_t kHuge = 1ull << 40;  // a pixel block "size" no test allocates
     const Case cases[] = {
-        {"8-bit with count 0 carries 256 entries", 3, 2, 8, 0, 256, 8},
-        {"1-bit default", 33, 1, 1, 0, 2, 8},
-        {"4-bit default", 1, 5, 4, 0, 16, 20},
-        {"24-bit has none", 3, 3, 24, 0, 0, 36},
-        {"count given is kept", 10, 1, 8, 17, 17, 12},
-        {"top-down height counts its rows", 4, -3, 24, 0, 0, 36},
-        {"32-bit", 2, 2, 32, 0, 0, 16},
+        {"8-bit with count 0 carries 256 entries", {.width = 3, .height = 2, .bits = 8}, 1064, 8, true, 256, 1064, 8},
+        {"1-bit default", {.width = 33, .bits = 1}, 48, 8, true, 2, 48, 8},
+        {"4-bit default", {.width = 1, .height = 5, .bits = 4}, 104, 20, true, 16, 104, 20},
+        {"24-bit has none", {.width = 3, .height = 3}, 40, 36, true, 0, 40, 36},
+        {"count given is kept", {.width = 10, .bits = 8, .clrUsed = 17}, 108, 12, true, 17, 108, 12},
+        {"top-down height counts its rows", {.width = 4, .height = -3}, 40, 36, true, 0, 40, 36},
+        {"blocks larger than needed", {.width = 2, .height = 2, .bits = 32}, 4096, 4096, true, 0, 40, 16},
+        {"565 masks follow a 40-byte header", {.width = 3, .height = 2, .bits = 16, .compression = 3}, 52, 16, true, 0,
+         52, 16},
+        {"32-bit masks follow a 40-byte header", {.width = 2, .bits = 32, .compression = 3}, 52, 8, true, 0, 52, 8},
+        {"masks, then the colour table", {.width = 2, .bits = 16, .compression = 3, .clrUsed = 2}, 60, 4, true, 2, 60,
+         4},
+        {"V4 header holds its masks", {.size = 108, .width = 2, .bits = 16, .compression = 3}, 108, 4, true, 0, 108, 4},
+        {"V5 header holds its masks", {.size = 124, .width = 2, .bits = 32, .compression = 3}, 124, 8, true, 0, 124, 8},
+        {"V5 header, then the colour table", {.size = 124, .width = 4, .bits = 8, .clrUsed = 2}, 132, 4, true, 2, 132,
+         4},
+        {"core header with triples", {.size = 12, .width = 3, .height = 2, .bits = 8}, 780, 8, true, 256, 780, 8},
+        {"core header, 24-bit", {.size = 12, .width = 1, .height = 1}, 12, 4, true, 0, 12, 4},
+        // Headers that cannot frame a picture.
+        {"block too short for a header size", {}, 3, 4, false},
+        {"unknown header size", {.size = 56}, 56, 4, false},
+        {"V5 header in a 40-byte block", {.size = 124, .width = 2, .bits = 32, .compression = 3}, 40, 8, false},
+        {"core header cut", {.size = 12}, 8, 4, false},
+        {"masks missing", {.width = 2, .bits = 16, .compression = 3}, 48, 4, false},
+        {"colour table cut", {.width = 4, .bits = 8}, 1063, 4, false},
+        {"pixel block one byte short", {.width = 3, .height = 3}, 40, 35, false},
+        {"2 bits", {.bits = 2}, 40, 4, false},
+        {"64 bits", {.bits = 64}, 40, 8, false},
+        {"core header, 16 bits", {.size = 12, .bits = 16}, 12, 4, false},
+        {"width 0", {.width = 0}, 40, 4, false},
+        {"negative width", {.width = -4}, 40, 16, false},
+        {"height 0", {.height = 0}, 40, 4, false},
+        // Sizes are checked before they could wrap into small ones.
+        {"2^30 wide, 2^31 rows, 64 bits", {.width = 1 << 30, .height = INT32_MIN, .bits = 64}, 40, kHuge, false},
+        {"widest, most rows", {.width = INT32_MAX, .height = INT32_MIN, .bits = 32}, 40, kHuge, false},
+        {"4 GB of pixels", {.width = 1 << 14, .height = 1 << 16, .bits = 32}, 40, kHuge, false},
+        {"under 4 GB of pixels, over it with the header", {.width = 1, .height = (1 << 30) - 1}, 40, kHuge, false},
+        {"4 GB less 4 bytes in all", {.width = 1, .height = (1 << 30) - 11}, 40, kHuge, true, 0, 40, 4294967252},
+        {"colour count beyond the block", {.bits = 8, .clrUsed = 0xFFFFFFFF}, 1064, 4, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto h = Header(c.width, c.height, c.bits, c.clrUsed);
-        const auto layout = SPIDIBLayout(h.data(), h.size());
-        ASSERT_TRUE(layout);
+        const auto info = InfoBlock(c.header, static_cast<size_t>(c.infoBlock));
+        const auto layout = SPIDIBLayout(info, c.bitsBlock);
+        ASSERT_EQ(layout.has_value(), c.ok);
+        if (!c.ok) continue;
+        EXPECT_EQ(layout->headerSize, c.header.size);
         EXPECT_EQ(layout->colors, c.colors);
-        EXPECT_EQ(layout->infoSize, 40 + 4ull * c.colors);
-        EXPECT_EQ(layout->imageSize, c.image);
+        EXPECT_EQ(layout->infoSize, c.infoSize);
+        EXPECT_EQ(layout->imageSize, c.imageSize);
     }
-    const auto h = Header(1, 1, 8, 0);
-    EXPECT_FALSE(SPIDIBLayout(h.data(), 39));  // the header itself does not fit the block
-    const auto negative = Header(-4, 1, 24, 0);
-    EXPECT_FALSE(SPIDIBLayout(negative.data(), 40));
-    // Huge sizes are computed in 64 bits, never wrapped into small ones.
-    const auto huge = Header(0x7FFFFFFF, INT32_MIN, 32, 0);
-    const auto layout = SPIDIBLayout(huge.data(), 40);
-    ASSERT_TRUE(layout);
-    EXPECT_GT(layout->imageSize, 1ull << 40);
 }

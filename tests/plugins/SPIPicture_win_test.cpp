@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 
 #include "common/TempDir.h"
@@ -239,5 +240,71 @@ TEST(SPIPxDIB, PaletteModeGivesTrueColourPicturesAPaletteOfTheirColours) {
             EXPECT_NE(dib.GetPalette(), nullptr);
         }
         EXPECT_GE(changes, 1);
+    }
+}
+
+TEST(SPIPicture, MasksAndLargerHeadersFrameThePictureForBothClasses) {
+    struct Case {
+        const wchar_t* plugin;
+        uint8_t kept[3];  // the bits of blue, green and red that the plug-in's pixel format holds
+    };
+    const Case cases[] = {{L"dib565", {0xF8, 0xFC, 0xF8}}, {L"dibmask32", {0xFF, 0xFF, 0xFF}}, {L"dibv5", {0xFF, 0xFF, 0xFF}}};
+    const int width = 5, height = 3;  // 16-bit rows of 10 bytes are padded to 12
+    const auto file = VvImageFile(width, height, 21);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.plugin)));
+        TPictureSet set({c.plugin});
+        TSPIPxDIB dib;
+        auto s = StreamOf(file);
+        dib.LoadFromNamedStream(*s, L"m.vvi");
+        ASSERT_EQ(dib.GetWidth(), width);
+        ASSERT_EQ(dib.GetHeight(), height);
+        TSPIBitmap bitmap;
+        auto s2 = StreamOf(file);
+        bitmap.LoadFromNamedStream(*s2, L"m.vvi");
+        ASSERT_EQ(bitmap.GetWidth(), width);
+        ASSERT_EQ(bitmap.GetHeight(), height);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const uint8_t* bgr = &file[8 + (y * width + x) * 3];
+                const std::array<uint8_t, 3> want = {uint8_t(bgr[0] & c.kept[0]), uint8_t(bgr[1] & c.kept[1]),
+                                                     uint8_t(bgr[2] & c.kept[2])};
+                ASSERT_EQ(PixelOf(dib, x, y), want) << x << "," << y;
+                ASSERT_EQ(GetPixel(bitmap.Canvas().Handle(), x, y), RGB(want[2], want[1], want[0])) << x << "," << y;
+            }
+    }
+}
+
+TEST(SPIPicture, APictureThatCannotBeTakenIsThatPluginsFailure) {
+    // A header whose size the block does not hold; a mask of 0, which the DIB library refuses.
+    for (const wchar_t* plugin : {L"diblyingsize", L"dibzeromask"}) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(plugin)));
+        const auto file = VvImageFile(4, 2, 3);
+        {
+            TPictureSet set({plugin});
+            TSPIPxDIB dib;
+            auto s = StreamOf(file);
+            try {
+                dib.LoadFromNamedStream(*s, L"f.vvi");
+                ADD_FAILURE() << "decoded";
+            } catch (const EInvalidGraphic& e) {
+                EXPECT_EQ(e.Message(), L"認識できない画像形式です");
+            }
+            TSPIBitmap bitmap;
+            auto s2 = StreamOf(file);
+            EXPECT_THROW(bitmap.LoadFromNamedStream(*s2, L"f.vvi"), EInvalidGraphic);
+        }
+        // The next plug-in still gets its turn (plug-ins that claim the extension go last added, first tried).
+        TPictureSet set({L"vvimage", plugin});
+        const int progressBefore = Probe(set.Image(1), prProgressCalls);
+        TSPIPxDIB dib;
+        auto s = StreamOf(file);
+        dib.LoadFromNamedStream(*s, L"f.vvi");
+        EXPECT_EQ(dib.GetWidth(), 4);
+        EXPECT_EQ(Probe(set.Image(1), prProgressCalls), progressBefore + 3);  // the first one decoded its two rows
+        TSPIBitmap bitmap;
+        auto s2 = StreamOf(file);
+        bitmap.LoadFromNamedStream(*s2, L"f.vvi");
+        EXPECT_EQ(bitmap.GetHeight(), 2);
     }
 }

@@ -8,6 +8,11 @@
      NO_CONFIG       no ConfigurationDlg export
      COUNT_NUL       GetPluginInfo results count the terminating NUL
      SHORT_BITS      the header it hands back promises one row more than the pixel block holds
+     DIB=...         the picture it hands back (default kDib24): kDib565 (16 bits, masks after a
+                     40-byte header), kDibMask32 (32 bits, red in the low byte, masks after a 40-byte
+                     header), kDibV5 (a 124-byte header holding 32-bit masks), kDibLyingSize (a
+                     24-bit picture whose header says 124 bytes in a 40-byte block), kDibZeroMask
+                     (16 bits with a green mask of 0)
    It upsets the FPU control words on loading and in every export, and records what it was given
    for the tests to read through VVTestProbe. */
 #include "TestSpi.h"
@@ -17,6 +22,11 @@
 #endif
 #ifndef COUNT_NUL
 #define COUNT_NUL 0
+#endif
+
+enum { kDib24, kDib565, kDibMask32, kDibV5, kDibLyingSize, kDibZeroMask };
+#ifndef DIB
+#define DIB kDib24
 #endif
 
 static uint8_t g_lastHead[2048];
@@ -134,29 +144,61 @@ SPI_EXPORT int WINAPI GetPicture(LPCSTR buf, LONG len, UINT flag, HLOCAL* pHBInf
     int rc = ParseHeader(buf, len, flag, &w, &h);
     if (rc != SPI_OK) return rc;
     if (Progress(progress, 0, h, lData)) return 1;
-    const int stride = (w * 3 + 3) & ~3;
-    HLOCAL info = LocalAlloc(LMEM_MOVEABLE | LMEM_ZEROINIT, sizeof(BITMAPINFOHEADER));
+    const int bitCount = DIB == kDib565 || DIB == kDibZeroMask ? 16 : DIB == kDibMask32 || DIB == kDibV5 ? 32 : 24;
+    const int stride = (w * bitCount / 8 + 3) & ~3;
+    const int masksAfter = DIB == kDib565 || DIB == kDibMask32 || DIB == kDibZeroMask;
+    const SIZE_T infoSize = DIB == kDibV5 ? sizeof(BITMAPV5HEADER) : sizeof(BITMAPINFOHEADER) + (masksAfter ? 12 : 0);
+    HLOCAL info = LocalAlloc(LMEM_MOVEABLE | LMEM_ZEROINIT, infoSize);
     HLOCAL bits = LocalAlloc(LMEM_MOVEABLE | LMEM_ZEROINIT, (SIZE_T)stride * h);
     if (!info || !bits) {
         if (info) LocalFree(info);
         if (bits) LocalFree(bits);
         return SPI_NO_MEMORY;
     }
-    BITMAPINFOHEADER* bi = (BITMAPINFOHEADER*)LocalLock(info);
-    bi->biSize = sizeof *bi;
+    uint8_t* infoBytes = (uint8_t*)LocalLock(info);
+    BITMAPINFOHEADER* bi = (BITMAPINFOHEADER*)infoBytes;
+    bi->biSize = DIB == kDibV5 ? sizeof(BITMAPV5HEADER) : sizeof(BITMAPINFOHEADER);
     bi->biWidth = w;
     bi->biHeight = h;
 #ifdef SHORT_BITS
     bi->biHeight = h + 1;
 #endif
     bi->biPlanes = 1;
-    bi->biBitCount = 24;
+    bi->biBitCount = (WORD)bitCount;
+    bi->biCompression = bitCount == 24 ? BI_RGB : BI_BITFIELDS;
     bi->biSizeImage = (DWORD)(stride * h);
+    DWORD* masks = (DWORD*)(infoBytes + sizeof(BITMAPINFOHEADER)); /* red, green, blue (and alpha in a V5 header) */
+    if (DIB == kDib565 || DIB == kDibZeroMask) {
+        masks[0] = 0xF800, masks[1] = DIB == kDibZeroMask ? 0 : 0x07E0, masks[2] = 0x001F;
+    } else if (DIB == kDibMask32) {
+        masks[0] = 0x000000FF, masks[1] = 0x0000FF00, masks[2] = 0x00FF0000;
+    } else if (DIB == kDibV5) {
+        BITMAPV5HEADER* v5 = (BITMAPV5HEADER*)infoBytes;
+        v5->bV5RedMask = 0x00FF0000, v5->bV5GreenMask = 0x0000FF00, v5->bV5BlueMask = 0x000000FF;
+        v5->bV5AlphaMask = 0xFF000000;
+        v5->bV5CSType = 0x73524742; /* LCS_sRGB, spelt out: the header writes it as a multi-character constant */
+        v5->bV5Intent = LCS_GM_IMAGES;
+    } else if (DIB == kDibLyingSize) {
+        bi->biSize = sizeof(BITMAPV5HEADER);
+    }
     LocalUnlock(info);
     uint8_t* out = (uint8_t*)LocalLock(bits);
     const uint8_t* in = (const uint8_t*)buf + 8;
     for (int y = 0; y < h; ++y) {
-        memcpy(out + (size_t)(h - 1 - y) * stride, in + (size_t)y * w * 3, (size_t)w * 3); /* bottom-up */
+        uint8_t* row = out + (size_t)(h - 1 - y) * stride; /* bottom-up */
+        for (int x = 0; x < w; ++x) {
+            const uint8_t* bgr = in + ((size_t)y * w + x) * 3;
+            uint8_t* px = row + (size_t)x * bitCount / 8;
+            if (bitCount == 16) {
+                const unsigned v = (unsigned)(bgr[2] >> 3) << 11 | (unsigned)(bgr[1] >> 2) << 5 | (unsigned)(bgr[0] >> 3);
+                px[0] = (uint8_t)v, px[1] = (uint8_t)(v >> 8);
+            } else if (DIB == kDibMask32) {
+                px[0] = bgr[2], px[1] = bgr[1], px[2] = bgr[0], px[3] = 0;
+            } else {
+                memcpy(px, bgr, 3);
+                if (bitCount == 32) px[3] = 0xFF;
+            }
+        }
         Progress(progress, y + 1, h, lData);
     }
     LocalUnlock(bits);
