@@ -13,8 +13,9 @@
 #include "plugins/PluginTestEnv.h"
 #include "plugins/SPIBmp.h"
 #include "plugins/SPIs.h"
-#include "plugins/WinPath_win.h"
+#include "toolkit/SystemInfo.h"
 #include "toolkit/TextUtil.h"
+#include "toolkit/WinPath_win.h"
 
 namespace {
 
@@ -145,6 +146,7 @@ TEST(TSPIsSearch, FoldersOfTheOptionsInOrder) {
         std::optional<std::wstring> registry;
         TSPISearchOptions options;
         std::vector<std::wstring> want;
+        std::optional<std::wstring> programFolder = std::nullopt;  // the program folder as tests set it
     };
     const Case cases[] = {
         {"Susie folder then current folder", susieDir.Path(), {spsCurrentDir, spsSusieDir}, {L"a.spi", L"b.spi"}},
@@ -155,15 +157,19 @@ TEST(TSPIsSearch, FoldersOfTheOptionsInOrder) {
         {"Susie folder equal to the current folder", currentDir.Path(), {spsSusieDir, spsCurrentDir}, {L"b.spi"}},
         {"system and Windows folders hold none", std::nullopt, {spsSystemDir, spsWindowsDir}, {}},
         {"program folder holds none", std::nullopt, {spsAppDir}, {}},
+        {"program folder as set for tests", std::nullopt, {spsAppDir, spsCurrentDir}, {L"a.spi", L"b.spi"},
+         susieDir.Path()},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TSusieFolderSetting susie(c.registry);
+        SetProgramFolderOverride(c.programFolder);
         TSPIs spis;
         spis.SearchOptions = c.options;
         spis.Search(L"*.spi");
         EXPECT_EQ(Names(spis), c.want);
     }
+    SetProgramFolderOverride(std::nullopt);
     SetCurrentDirectoryW(oldCurrent);
 }
 

@@ -46,7 +46,7 @@ protected:
         int result;
         TBytes data;
     };
-    TGot GetToMemory(const std::string& path, uint32_t position, TProgressCallback progress = nullptr, LONG data = 0) {
+    TGot GetToMemory(const std::string& path, uint32_t position, TProgressCallback progress = nullptr, LONG_PTR data = 0) {
         HLOCAL h = nullptr;
         TGot out{spi_.GetFile(path.c_str(), static_cast<LONG>(position), reinterpret_cast<char*>(&h), 0x100, progress, data), {}};
         if (out.result == 0)
@@ -105,11 +105,11 @@ TEST_F(VvArchive, IsSupported) {
         SCOPED_TRACE(c.name);
         std::vector<uint8_t> head(2048, 0);
         std::copy_n(c.file.begin(), std::min<size_t>(c.file.size(), head.size()), head.begin());
-        EXPECT_EQ(spi_.IsSupported("x", static_cast<DWORD>(reinterpret_cast<DWORD_PTR>(head.data()))) != 0, c.supported);
+        EXPECT_EQ(spi_.IsSupported("x", reinterpret_cast<ULONG_PTR>(head.data())) != 0, c.supported);
         const std::string path = Write(L"candidate", c.file);
         TUniqueFile h(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(h);
-        EXPECT_EQ(spi_.IsSupported(path.c_str(), static_cast<DWORD>(reinterpret_cast<DWORD_PTR>(h.get()))) != 0, c.supported);
+        EXPECT_EQ(spi_.IsSupported(path.c_str(), reinterpret_cast<ULONG_PTR>(h.get())) != 0, c.supported);
     }
 }
 
@@ -299,8 +299,8 @@ struct TCalls {
     int stopAt = -1;
 };
 
-int WINAPI CountProgress(int, int, LONG data) {
-    auto* calls = reinterpret_cast<TCalls*>(static_cast<LONG_PTR>(data));
+int WINAPI CountProgress(int, int, LONG_PTR data) {
+    auto* calls = reinterpret_cast<TCalls*>(data);
     return calls->count++ == calls->stopAt;
 }
 
@@ -308,13 +308,13 @@ TEST_F(VvArchive, CancelledExtraction) {
     const std::string path = Write(L"c.zip", WriteZip({{.name = "big.bin", .data = PatternBytes(300000, 2), .deflate = true}}));
     const uint32_t position = ListFile(path).records.at(0).position;
     TCalls calls{0, 1};
-    EXPECT_EQ(GetToMemory(path, position, CountProgress, static_cast<LONG>(reinterpret_cast<LONG_PTR>(&calls))).result, 1);
+    EXPECT_EQ(GetToMemory(path, position, CountProgress, reinterpret_cast<LONG_PTR>(&calls)).result, 1);
 
     TTempDir out(dir_.Path());
     std::string dest = Ansi(out.Path());
     TCalls again{0, 1};
     EXPECT_EQ(spi_.GetFile(path.c_str(), static_cast<LONG>(position), dest.data(), 0, CountProgress,
-                           static_cast<LONG>(reinterpret_cast<LONG_PTR>(&again))),
+                           reinterpret_cast<LONG_PTR>(&again)),
               1);
     EXPECT_FALSE(PathExists(out / L"big.bin"));
 }

@@ -26,7 +26,7 @@ struct TDibBlocks {
 };
 
 TDibBlocks GetPicture(const TSpiPlugin& spi, const char* buf, LONG len, UINT flag,
-                      TProgressCallback progress = nullptr, LONG data = 0) {
+                      TProgressCallback progress = nullptr, LONG_PTR data = 0) {
     HANDLE info = nullptr, bits = nullptr;
     TDibBlocks out;
     out.result = spi.GetPicture(buf, len, flag, &info, &bits, progress, data);
@@ -110,18 +110,18 @@ TEST_F(VvImage, IsSupportedByHeadAndByHandle) {
         SCOPED_TRACE(name);
         std::vector<uint8_t> head(2048, 0);
         std::copy_n(file.begin(), std::min<size_t>(file.size(), head.size()), head.begin());
-        EXPECT_NE(spi_.IsSupported("x", static_cast<DWORD>(reinterpret_cast<DWORD_PTR>(head.data()))), 0);
+        EXPECT_NE(spi_.IsSupported("x", reinterpret_cast<ULONG_PTR>(head.data())), 0);
 
         const std::wstring path = dir / L"picture";
         WriteFileBytes(path, file);
         TUniqueFile h(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(h);
-        EXPECT_NE(spi_.IsSupported(Ansi(path).c_str(), static_cast<DWORD>(reinterpret_cast<DWORD_PTR>(h.get()))), 0);
+        EXPECT_NE(spi_.IsSupported(Ansi(path).c_str(), reinterpret_cast<ULONG_PTR>(h.get())), 0);
         EXPECT_EQ(SetFilePointer(h.get(), 0, nullptr, FILE_CURRENT), 0u);  // left where it was
     }
     std::vector<uint8_t> text(2048, 0);
     std::memcpy(text.data(), "BM not really", 13);
-    EXPECT_EQ(spi_.IsSupported("x.bmp", static_cast<DWORD>(reinterpret_cast<DWORD_PTR>(text.data()))), 0);
+    EXPECT_EQ(spi_.IsSupported("x.bmp", reinterpret_cast<ULONG_PTR>(text.data())), 0);
 }
 
 TEST_F(VvImage, HandsOverWhatTheCoreDecodes) {
@@ -177,8 +177,8 @@ struct TCalls {
     int stopAt = -1;  // the call that answers "stop"
 };
 
-int WINAPI RecordProgress(int num, int denom, LONG data) {
-    auto* calls = reinterpret_cast<TCalls*>(static_cast<LONG_PTR>(data));
+int WINAPI RecordProgress(int num, int denom, LONG_PTR data) {
+    auto* calls = reinterpret_cast<TCalls*>(data);
     calls->seen.emplace_back(num, denom);
     return static_cast<int>(calls->seen.size()) - 1 == calls->stopAt;
 }
@@ -187,7 +187,7 @@ TEST_F(VvImage, ProgressAndCancel) {
     const TBytes png = WritePng(MakePixels(4, 300, 3));
     const auto* buf = reinterpret_cast<const char*>(png.data());
     TCalls calls;
-    const LONG data = static_cast<LONG>(reinterpret_cast<LONG_PTR>(&calls));
+    const LONG_PTR data = reinterpret_cast<LONG_PTR>(&calls);
     ASSERT_EQ(GetPicture(spi_, buf, static_cast<LONG>(png.size()), 1, RecordProgress, data).result, 0);
     ASSERT_GE(calls.seen.size(), 3u);
     EXPECT_EQ(calls.seen.front(), std::make_pair(0, 300));
@@ -197,7 +197,7 @@ TEST_F(VvImage, ProgressAndCancel) {
         SCOPED_TRACE(stopAt);
         TCalls stopping;
         stopping.stopAt = stopAt;
-        const LONG d = static_cast<LONG>(reinterpret_cast<LONG_PTR>(&stopping));
+        const LONG_PTR d = reinterpret_cast<LONG_PTR>(&stopping);
         EXPECT_EQ(GetPicture(spi_, buf, static_cast<LONG>(png.size()), 1, RecordProgress, d).result, 1);
         EXPECT_EQ(static_cast<int>(stopping.seen.size()), stopAt + 1);
     }
