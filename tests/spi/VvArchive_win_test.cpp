@@ -66,7 +66,7 @@ int64_t LocalToUtcSeconds() {
     return 60 * static_cast<int64_t>(tz.Bias + (which == TIME_ZONE_ID_DAYLIGHT ? tz.DaylightBias : 0));
 }
 
-std::vector<TZipMemberSpec> SampleZip() {
+std::vector<TZipMemberDef> SampleZip() {
     return {
         {.name = "top.txt", .data = Bytes("top level")},
         {.name = "pics/", .data = {}, .folder = true},
@@ -191,7 +191,7 @@ TEST_F(VvArchive, FixturesOtherWritersMade) {
 TEST_F(VvArchive, ListsTarFromFileAndMemory) {
     const TBytes tar = WriteTar({{.name = "a/b.txt", .data = Bytes("tar member"), .mtime = 1500000000},
                                  {.name = "dir/", .type = '5'},
-                                 {.name = std::string(150, 'n'), .data = Bytes("long"), .naming = TTarMemberSpec::tnGnuLong}});
+                                 {.name = std::string(150, 'n'), .data = Bytes("long"), .naming = TTarMemberDef::tnGnuLong}});
     const TList mem = ListMemory(tar), file = ListFile(Write(L"t.tar", tar));
     ASSERT_EQ(mem.result, 0);
     ASSERT_EQ(file.result, 0);
