@@ -6,23 +6,10 @@
 #include "imaging/PxGraph.h"
 #include "imaging/Bitmap.h"
 #include "toolkit/Canvas.h"
+#include "toolkit/ClipboardSession_win.h"
 #include "toolkit/GdiGuards_win.h"
 
 namespace {
-
-class TClipboardSession {
-public:
-    TClipboardSession() : open_(OpenClipboard(nullptr) != FALSE) {}
-    ~TClipboardSession() {
-        if (open_) CloseClipboard();
-    }
-    TClipboardSession(const TClipboardSession&) = delete;
-    TClipboardSession& operator=(const TClipboardSession&) = delete;
-    bool IsOpen() const { return open_; }
-
-private:
-    bool open_;
-};
 
 TPixelFormat BitmapFormatOf(TPxPixelFormat format) {
     switch (format) {

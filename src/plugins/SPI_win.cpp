@@ -7,11 +7,11 @@
 
 #include "plugins/ReceivedBlock_win.h"
 #include "plugins/SPIs.h"
-#include "toolkit/WinPath_win.h"
 #include "toolkit/AnsiText.h"
 #include "toolkit/FileStream.h"
 #include "toolkit/Streams.h"
 #include "toolkit/TextUtil.h"
+#include "toolkit/WinPath_win.h"
 
 const wchar_t kSPIFOpenErrorMessage[] = L"%s:Susie Pluginがロードできませんでした";
 const wchar_t kSPIInvalidSPIMessage[] = L"%s:認識できないSusie Pluginです";

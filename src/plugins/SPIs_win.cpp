@@ -5,10 +5,10 @@
 #include "plugins/SPIs.h"
 
 #include "plugins/SPIBmp.h"
-#include "toolkit/WinPath_win.h"
 #include "toolkit/Handles_win.h"
 #include "toolkit/SystemInfo.h"
 #include "toolkit/TextUtil.h"
+#include "toolkit/WinPath_win.h"
 
 const wchar_t kSPIDupCreateMessage[] = L"TSPIs は複数生成できません";
 const wchar_t kSusieRegistryKey[] = L"Software\\Sorvanek\\Susie\\Plug-in";

@@ -4,9 +4,9 @@
 
 #include "common/TestData.h"
 #include "plugins/SPIs.h"
-#include "toolkit/WinPath_win.h"
 #include "toolkit/Handles_win.h"
 #include "toolkit/TextUtil.h"
+#include "toolkit/WinPath_win.h"
 
 std::wstring ThisProgramFolder() { return ModuleFolder(nullptr); }
 

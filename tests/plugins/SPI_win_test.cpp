@@ -8,14 +8,14 @@
 #include "common/TempDir.h"
 #include "common/TestData.h"
 #include "plugins/FPUGuard_win.h"
-#include "plugins/ReceivedBlock_win.h"
 #include "plugins/PluginTestEnv.h"
+#include "plugins/ReceivedBlock_win.h"
 #include "plugins/SPIs.h"
-#include "toolkit/WinPath_win.h"
 #include "toolkit/AnsiText.h"
 #include "toolkit/FileStream.h"
 #include "toolkit/Streams.h"
 #include "toolkit/TextUtil.h"
+#include "toolkit/WinPath_win.h"
 
 namespace {
 
