@@ -77,7 +77,8 @@ public:
     const std::vector<std::wstring>& FileTypes() const { return fileTypes_; }
     bool HasConfigurationDlg() const { return configurationDlg_ != nullptr; }
 
-    // The exports, called as they are. A method whose export is not bound raises ESPIInvalidAPI.
+    // The exports, called as they are. A method whose export is not bound raises ESPIInvalidAPI;
+    // one called while this thread is inside a call into the same plug-in raises ESPIReentrantCall.
     int GetPluginInfo(int infono, LPSTR buf, int buflen);
     int ConfigurationDlg(HWND parent, int fnc);
 
