@@ -13,7 +13,7 @@
 #include "spi/archive/ArchiveReader.h"
 #include "spi/archive/MemberNames.h"
 #include "spi/common/FileSource_win.h"
-#include "spi/common/LocalBlock_win.h"
+#include "spi/common/OutgoingBlock_win.h"
 #include "spi/common/SusieApi_win.h"
 #include "toolkit/Handles_win.h"
 #include "toolkit/TextUtil.h"
@@ -95,13 +95,13 @@ void FillRecord(const TArchiveMember& m, uint64_t base, TSusieFileInfo& rec) {
 
 // Lists the archive the export's arguments name. Members the 32-bit position cannot address make
 // the listing fail: a list that silently lacks members would look complete.
-TSpiResult ListInput(LPCSTR buf, LONG len, UINT flag, std::vector<TSusieFileInfo>& records) {
+TSpiResult ListInput(LPCSTR buf, LONG_PTR len, UINT flag, std::vector<TSusieFileInfo>& records) {
     std::unique_ptr<TByteSource> source;
     TSpiResult r = OpenInput(buf, len, flag, source);
     if (r != srSuccess) return r;
     std::vector<TArchiveMember> members;
     if ((r = ListArchive(*source, members)) != srSuccess) return r;
-    const uint64_t base = (flag & kInputMask) == kInputFile ? static_cast<uint64_t>(len) : 0;
+    const uint64_t base = (flag & kSusieInputMask) == kSusieInputFile ? static_cast<uint64_t>(len) : 0;
     records.resize(members.size());
     for (size_t i = 0; i < members.size(); ++i) {
         if (base + members[i].position > 0xFFFFFFFF) return srUnknownFormat;
@@ -110,14 +110,14 @@ TSpiResult ListInput(LPCSTR buf, LONG len, UINT flag, std::vector<TSusieFileInfo
     return srSuccess;
 }
 
-TSpiResult ArchiveInfo(LPCSTR buf, LONG len, UINT flag, HLOCAL* lphInf) {
+TSpiResult ArchiveInfo(LPCSTR buf, LONG_PTR len, UINT flag, HLOCAL* lphInf) {
     if (!lphInf) return srInternalError;
     *lphInf = nullptr;
     std::vector<TSusieFileInfo> records;
     TSpiResult r = ListInput(buf, len, flag, records);
     if (r != srSuccess) return r;
     // One zeroed record more: its method's first byte 0 ends the list.
-    TLocalBlock block;
+    TOutgoingBlock block;
     if ((r = block.Allocate((records.size() + 1) * sizeof(TSusieFileInfo), true)) != srSuccess) return r;
     if (!records.empty()) std::memcpy(block.Data(), records.data(), records.size() * sizeof(TSusieFileInfo));
     *lphInf = block.Release();
@@ -131,14 +131,14 @@ bool NamesEqual(const std::string& a, const std::string& b, bool ignoreCase) {
 
 // The member named by its path inside the archive ("folder\name", '/' also separates), or, for a
 // name without a folder, the first member of that file name.
-TSpiResult FileInfo(LPCSTR buf, LONG len, LPCSTR filename, UINT flag, TSusieFileInfo* lpInfo) {
+TSpiResult FileInfo(LPCSTR buf, LONG_PTR len, LPCSTR filename, UINT flag, TSusieFileInfo* lpInfo) {
     if (!lpInfo || !filename) return srInternalError;
     std::vector<TSusieFileInfo> records;
     TSpiResult r = ListInput(buf, len, flag, records);
     if (r != srSuccess) return r;
     const TSplitName query = SplitMemberName(filename, IsLeadByte);
     const std::string wanted = query.path + query.file;
-    const bool ignoreCase = (flag & kIgnoreCase) != 0;
+    const bool ignoreCase = (flag & kSusieIgnoreCase) != 0;
     for (int pass = 0; pass < (query.path.empty() ? 2 : 1); ++pass) {
         for (const TSusieFileInfo& rec : records) {
             const std::string name = pass == 0 ? std::string(rec.path) + rec.filename : std::string(rec.filename);
@@ -172,7 +172,7 @@ public:
     }
 
 private:
-    TLocalBlock block_;
+    TOutgoingBlock block_;
     size_t size_ = 0;
     size_t written_ = 0;
 };
@@ -225,25 +225,25 @@ private:
     TUniqueFile file_;
 };
 
-TSpiResult File(LPCSTR src, LONG len, LPSTR dest, UINT flag, FARPROC callback, LONG_PTR data) {
+TSpiResult File(LPCSTR src, LONG_PTR len, LPSTR dest, UINT flag, FARPROC callback, LONG_PTR data) {
     if (!dest) return srInternalError;
     // In memory there would be the archive but no place for the member's position.
-    if ((flag & kInputMask) != kInputFile) return srNotImplemented;
+    if ((flag & kSusieInputMask) != kSusieInputFile) return srNotImplemented;
     std::unique_ptr<TFileSource> source;
     TSpiResult r = TFileSource::Open(src, 0, source);
     if (r != srSuccess) return r;
     const uint64_t position = static_cast<DWORD>(len);  // positions above 2 GB arrive negative
     const TProgress progress = MakeProgress(callback, data);
 
-    switch (flag & kOutputMask) {
-    case kOutputMemory: {
+    switch (flag & kSusieOutputMask) {
+    case kSusieOutputMemory: {
         auto* out = reinterpret_cast<HLOCAL*>(dest);
         *out = nullptr;
         TMemorySink sink;
         r = ExtractMember(*source, position, sink, progress);
         return r == srSuccess ? sink.Finish(out) : r;
     }
-    case kOutputFile: {
+    case kSusieOutputFile: {
         TFolderSink sink(dest);
         r = ExtractMember(*source, position, sink, progress);
         return r == srSuccess ? sink.Finish() : r;
@@ -260,19 +260,20 @@ SPI_EXPORT int WINAPI GetPluginInfo(int infono, LPSTR buf, int buflen) {
     return CopyToCallerBuffer(kPluginInfo[infono], buf, buflen);
 }
 
-SPI_EXPORT int WINAPI IsSupported(LPCSTR /*filename: the content decides*/, DWORD_PTR dw) {
+SPI_EXPORT int WINAPI IsSupported(LPCSTR /*filename: the content decides*/, ULONG_PTR dw) {
     return AnswerIsSupported(dw, kHeadSize,
                              [](std::span<const uint8_t> head) { return DetectArchiveFormat(head) != TArchiveFormat::afUnknown; });
 }
 
-SPI_EXPORT int WINAPI GetArchiveInfo(LPCSTR buf, LONG len, UINT flag, HLOCAL* lphInf) {
+SPI_EXPORT int WINAPI GetArchiveInfo(LPCSTR buf, LONG_PTR len, UINT flag, HLOCAL* lphInf) {
     return Guarded([&] { return ArchiveInfo(buf, len, flag, lphInf); });
 }
 
-SPI_EXPORT int WINAPI GetFileInfo(LPCSTR buf, LONG len, LPCSTR filename, UINT flag, TSusieFileInfo* lpInfo) {
+SPI_EXPORT int WINAPI GetFileInfo(LPCSTR buf, LONG_PTR len, LPCSTR filename, UINT flag, TSusieFileInfo* lpInfo) {
     return Guarded([&] { return FileInfo(buf, len, filename, flag, lpInfo); });
 }
 
-SPI_EXPORT int WINAPI GetFile(LPCSTR src, LONG len, LPSTR dest, UINT flag, FARPROC prgressCallback, LONG_PTR lData) {
+SPI_EXPORT int WINAPI GetFile(LPCSTR src, LONG_PTR len, LPSTR dest, UINT flag, FARPROC prgressCallback,
+                              LONG_PTR lData) {
     return Guarded([&] { return File(src, len, dest, flag, prgressCallback, lData); });
 }

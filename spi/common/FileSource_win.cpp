@@ -35,16 +35,16 @@ TSpiResult TFileSource::DoRead(uint64_t offset, void* buffer, size_t count) {
     return srSuccess;
 }
 
-TSpiResult OpenInput(LPCSTR buf, LONG len, UINT flag, std::unique_ptr<TByteSource>& out) {
-    switch (flag & kInputMask) {
-    case kInputFile: {
+TSpiResult OpenInput(LPCSTR buf, LONG_PTR len, UINT flag, std::unique_ptr<TByteSource>& out) {
+    switch (flag & kSusieInputMask) {
+    case kSusieInputFile: {
         if (len < 0) return srFileReadError;
         std::unique_ptr<TFileSource> file;
         const TSpiResult r = TFileSource::Open(buf, static_cast<uint64_t>(len), file);
         if (r == srSuccess) out = std::move(file);
         return r;
     }
-    case kInputMemory:
+    case kSusieInputMemory:
         if (!buf || len < 0) return srBrokenData;
         out = std::make_unique<TMemorySource>(
             std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(buf), static_cast<size_t>(len)));

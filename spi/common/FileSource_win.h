@@ -30,7 +30,7 @@ private:
 };
 
 // The source an export reads, by its flag: the file buf names from offset len, or len bytes at buf.
-TSpiResult OpenInput(LPCSTR buf, LONG len, UINT flag, std::unique_ptr<TByteSource>& out);
+TSpiResult OpenInput(LPCSTR buf, LONG_PTR len, UINT flag, std::unique_ptr<TByteSource>& out);
 
 // Reads all of a source into memory (for decoders that want one buffer). At most maxSize bytes;
 // more is srNoMemory.

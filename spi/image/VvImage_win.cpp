@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "spi/common/FileSource_win.h"
-#include "spi/common/LocalBlock_win.h"
+#include "spi/common/OutgoingBlock_win.h"
 #include "spi/common/SusieApi_win.h"
 #include "spi/image/PictureDecoder.h"
 
@@ -38,11 +38,12 @@ constexpr size_t kHeadSize = 2048;
 constexpr uint64_t kMaxFileSize = uint64_t{1} << 30;
 
 // The export's input as one span of bytes: the caller's own memory, or the file read into storage.
-TSpiResult LoadInput(LPCSTR buf, LONG len, UINT flag, std::vector<uint8_t>& storage, std::span<const uint8_t>& data) {
+TSpiResult LoadInput(LPCSTR buf, LONG_PTR len, UINT flag, std::vector<uint8_t>& storage,
+                     std::span<const uint8_t>& data) {
     std::unique_ptr<TByteSource> source;
     TSpiResult r = OpenInput(buf, len, flag, source);
     if (r != srSuccess) return r;
-    if ((flag & kInputMask) == kInputMemory) {
+    if ((flag & kSusieInputMask) == kSusieInputMemory) {
         data = std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(buf), static_cast<size_t>(len));
         return srSuccess;
     }
@@ -51,7 +52,7 @@ TSpiResult LoadInput(LPCSTR buf, LONG len, UINT flag, std::vector<uint8_t>& stor
     return r;
 }
 
-TSpiResult PictureInfo(LPCSTR buf, LONG len, UINT flag, TSusiePictureInfo* info) {
+TSpiResult PictureInfo(LPCSTR buf, LONG_PTR len, UINT flag, TSusiePictureInfo* info) {
     if (!info) return srInternalError;
     std::vector<uint8_t> storage;
     std::span<const uint8_t> data;
@@ -67,7 +68,8 @@ TSpiResult PictureInfo(LPCSTR buf, LONG len, UINT flag, TSusiePictureInfo* info)
     return srSuccess;
 }
 
-TSpiResult Picture(LPCSTR buf, LONG len, UINT flag, HANDLE* pHBInfo, HANDLE* pHBm, FARPROC callback, LONG_PTR data) {
+TSpiResult Picture(LPCSTR buf, LONG_PTR len, UINT flag, HANDLE* pHBInfo, HANDLE* pHBm, FARPROC callback,
+                   LONG_PTR data) {
     if (!pHBInfo || !pHBm) return srInternalError;
     *pHBInfo = nullptr;
     *pHBm = nullptr;
@@ -82,7 +84,7 @@ TSpiResult Picture(LPCSTR buf, LONG len, UINT flag, HANDLE* pHBInfo, HANDLE* pHB
     if (r != srSuccess) return r;
     std::vector<uint8_t>().swap(storage);  // the file's bytes are done with: their memory goes to the DIB
 
-    TLocalBlock info, bits;
+    TOutgoingBlock info, bits;
     if ((r = info.Allocate(picture.Layout().infoSize, false)) != srSuccess) return r;
     if ((r = bits.Allocate(picture.Layout().bitsSize, false)) != srSuccess) return r;
     picture.WriteInfo(info.Data());
@@ -99,19 +101,21 @@ SPI_EXPORT int WINAPI GetPluginInfo(int infono, LPSTR buf, int buflen) {
     return CopyToCallerBuffer(kPluginInfo[infono], buf, buflen);
 }
 
-SPI_EXPORT int WINAPI IsSupported(LPCSTR /*filename: the content decides*/, DWORD_PTR dw) {
+SPI_EXPORT int WINAPI IsSupported(LPCSTR /*filename: the content decides*/, ULONG_PTR dw) {
     return AnswerIsSupported(dw, kHeadSize,
                              [](std::span<const uint8_t> head) { return DetectPictureFormat(head) != TPictureFormat::pfUnknown; });
 }
 
-SPI_EXPORT int WINAPI GetPictureInfo(LPCSTR buf, LONG len, UINT flag, TSusiePictureInfo* lpInfo) {
+SPI_EXPORT int WINAPI GetPictureInfo(LPCSTR buf, LONG_PTR len, UINT flag, TSusiePictureInfo* lpInfo) {
     return Guarded([&] { return PictureInfo(buf, len, flag, lpInfo); });
 }
 
-SPI_EXPORT int WINAPI GetPicture(LPCSTR buf, LONG len, UINT flag, HANDLE* pHBInfo, HANDLE* pHBm,
+SPI_EXPORT int WINAPI GetPicture(LPCSTR buf, LONG_PTR len, UINT flag, HANDLE* pHBInfo, HANDLE* pHBm,
                                  FARPROC lpPrgressCallback, LONG_PTR lData) {
     return Guarded([&] { return Picture(buf, len, flag, pHBInfo, pHBm, lpPrgressCallback, lData); });
 }
 
 // Previews would be the whole picture again; callers fall back on GetPicture.
-SPI_EXPORT int WINAPI GetPreview(LPCSTR, LONG, UINT, HANDLE*, HANDLE*, FARPROC, LONG) { return srNotImplemented; }
+SPI_EXPORT int WINAPI GetPreview(LPCSTR, LONG_PTR, UINT, HANDLE*, HANDLE*, FARPROC, LONG_PTR) {
+    return srNotImplemented;
+}

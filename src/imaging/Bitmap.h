@@ -6,8 +6,10 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 
 #include "toolkit/Canvas.h"
+#include "toolkit/GdiGuards_win.h"
 #include "toolkit/Graphic.h"
 #include "toolkit/Handles_win.h"
 
@@ -36,7 +38,7 @@ public:
     TPaletteHandle GetPalette() override { return palette_.get(); }
     void SetPalette(TPaletteHandle palette) override;
 
-    HBITMAP Handle() const { return bitmap_; }
+    HBITMAP Handle() const { return bitmap_.get(); }
     // The canvas draws into the bitmap; valid until the size or format changes.
     TCanvas& Canvas();
 
@@ -54,13 +56,17 @@ public:
 private:
     void Recreate(int width, int height, TPixelFormat format, bool keepPicture);
     void DropCanvas();
+    // Copies another bitmap's top-left part onto the canvas; selectedIn is the device context the
+    // source is selected into, if any.
+    void CopyFrom(HBITMAP source, HDC selectedIn);
 
     int width_ = 0;
     int height_ = 0;
     TPixelFormat format_ = TPixelFormat::pf24bit;
-    HBITMAP bitmap_ = nullptr;
+    // Declared in the order they are made: each goes before what it depends on.
+    TUniqueBitmap bitmap_;
     TUniquePalette palette_;
-    HDC dc_ = nullptr;
-    HGDIOBJ oldBitmap_ = nullptr;
+    TMemoryDC dc_;                         // the canvas's device context, made on first use
+    std::optional<TSelectObject> selected_;  // bitmap_ selected into dc_ while dc_ exists
     TCanvas canvas_;
 };

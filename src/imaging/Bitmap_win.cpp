@@ -64,35 +64,42 @@ int ColorTableFor(TPaletteHandle palette, int bits, RGBQUAD* table) {
 
 TBitmap::TBitmap() = default;
 
-TBitmap::~TBitmap() {
-    DropCanvas();
-    if (bitmap_) DeleteObject(bitmap_);
-}
+TBitmap::~TBitmap() { DropCanvas(); }
 
 const TGraphicClass& TBitmap::StaticClass() { return kBitmapClass; }
 
 void TBitmap::DropCanvas() {
-    if (dc_) {
-        SelectObject(dc_, oldBitmap_);
-        DeleteDC(dc_);
-        dc_ = nullptr;
-        canvas_.SetHandle(nullptr);
-    }
+    canvas_.SetHandle(nullptr);
+    selected_.reset();
+    dc_.reset();
 }
 
 TCanvas& TBitmap::Canvas() {
     if (!dc_) {
         if (!bitmap_) Recreate(std::max(width_, 1), std::max(height_, 1), format_, false);
-        dc_ = CreateCompatibleDC(nullptr);
-        if (!dc_) throw EOutOfResources(L"TBitmap.Canvas: Cannot Make Device Context");
-        oldBitmap_ = SelectObject(dc_, bitmap_);
-        canvas_.SetHandle(dc_);
+        TMemoryDC dc(CreateCompatibleDC(nullptr));
+        if (!dc) throw EOutOfResources(L"TBitmap.Canvas: Cannot Make Device Context");
+        dc_ = std::move(dc);
+        selected_.emplace(dc_.get(), bitmap_.get());
+        canvas_.SetHandle(dc_.get());
     }
     return canvas_;
 }
 
+void TBitmap::CopyFrom(HBITMAP source, HDC selectedIn) {
+    // A bitmap can be selected into one device context at a time: one already selected is read there.
+    if (selectedIn) {
+        BitBlt(Canvas().Handle(), 0, 0, width_, height_, selectedIn, 0, 0, SRCCOPY);
+        return;
+    }
+    const TMemoryDC from(CreateCompatibleDC(nullptr));
+    if (!from) throw EOutOfResources(L"TBitmap: Cannot Make Device Context");
+    const TSelectObject selected(from.get(), source);
+    BitBlt(Canvas().Handle(), 0, 0, width_, height_, from.get(), 0, 0, SRCCOPY);
+}
+
 void TBitmap::Recreate(int width, int height, TPixelFormat format, bool keepPicture) {
-    HBITMAP fresh = nullptr;
+    TUniqueBitmap fresh;
     if (width > 0 && height > 0) {
         TDIBInfo info{};
         info.header.biSize = sizeof(BITMAPINFOHEADER);
@@ -102,23 +109,23 @@ void TBitmap::Recreate(int width, int height, TPixelFormat format, bool keepPict
         info.header.biBitCount = static_cast<WORD>(BitCountOf(format));
         info.header.biClrUsed = static_cast<DWORD>(ColorTableFor(palette_.get(), info.header.biBitCount, info.colors));
         void* bits = nullptr;
-        fresh = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
+        fresh.reset(
+            CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0));
         if (!fresh) throw EOutOfResources(L"TBitmap: Cannot Make Bitmap");
         if (keepPicture && bitmap_) {
-            HDC from = CreateCompatibleDC(nullptr);
-            HDC to = CreateCompatibleDC(nullptr);
-            HGDIOBJ oldFrom = SelectObject(from, bitmap_);
-            HGDIOBJ oldTo = SelectObject(to, fresh);
-            BitBlt(to, 0, 0, std::min(width, width_), std::min(height, height_), from, 0, 0, SRCCOPY);
-            SelectObject(from, oldFrom);
-            SelectObject(to, oldTo);
-            DeleteDC(from);
-            DeleteDC(to);
+            // The old bitmap may still be selected into the canvas; a bitmap can be selected into
+            // one device context at a time.
+            DropCanvas();
+            const TMemoryDC from(CreateCompatibleDC(nullptr));
+            const TMemoryDC to(CreateCompatibleDC(nullptr));
+            if (!from || !to) throw EOutOfResources(L"TBitmap: Cannot Make Device Context");
+            const TSelectObject fromSelected(from.get(), bitmap_.get());
+            const TSelectObject toSelected(to.get(), fresh.get());
+            BitBlt(to.get(), 0, 0, std::min(width, width_), std::min(height, height_), from.get(), 0, 0, SRCCOPY);
         }
     }
     DropCanvas();
-    if (bitmap_) DeleteObject(bitmap_);
-    bitmap_ = fresh;
+    bitmap_ = std::move(fresh);
     width_ = width;
     height_ = height;
     format_ = format == TPixelFormat::pfDevice ? TPixelFormat::pf24bit : format;
@@ -149,13 +156,7 @@ void TBitmap::SetPalette(TPaletteHandle palette) {
     if (bitmap_ && BitCountOf(format_) <= 8) {
         RGBQUAD table[256];
         const int count = ColorTableFor(palette, BitCountOf(format_), table);
-        HDC dc = dc_ ? dc_ : CreateCompatibleDC(nullptr);
-        HGDIOBJ old = dc_ ? nullptr : SelectObject(dc, bitmap_);
-        SetDIBColorTable(dc, 0, static_cast<UINT>(count), table);
-        if (!dc_) {
-            SelectObject(dc, old);
-            DeleteDC(dc);
-        }
+        SetDIBColorTable(Canvas().Handle(), 0, static_cast<UINT>(count), table);
     }
     SetPaletteModified(true);
     Changed();
@@ -181,13 +182,7 @@ void TBitmap::Assign(const TGraphic* source) {
     } else {
         palette_.reset();
     }
-    if (other->bitmap_) {
-        HDC from = CreateCompatibleDC(nullptr);
-        HGDIOBJ old = SelectObject(from, other->bitmap_);
-        BitBlt(Canvas().Handle(), 0, 0, width_, height_, from, 0, 0, SRCCOPY);
-        SelectObject(from, old);
-        DeleteDC(from);
-    }
+    if (other->bitmap_) CopyFrom(other->bitmap_.get(), other->dc_.get());
     SetPaletteModified(true);
     Changed();
 }
@@ -195,16 +190,11 @@ void TBitmap::Assign(const TGraphic* source) {
 void TBitmap::Draw(TCanvas& canvas, const TRect& rect) {
     if (!bitmap_) return;
     HDC target = canvas.Handle();
-    HPALETTE oldPalette = nullptr;
-    if (palette_) {
-        oldPalette = SelectPalette(target, palette_.get(), TRUE);
-        RealizePalette(target);
-    }
+    const TSelectPalette palette(target, palette_.get());
     const int oldMode = SetStretchBltMode(target, COLORONCOLOR);
     StretchBlt(target, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, Canvas().Handle(), 0, 0,
                width_, height_, canvas.CopyMode());
     SetStretchBltMode(target, oldMode);
-    if (oldPalette) SelectPalette(target, oldPalette, TRUE);
 }
 
 void TBitmap::LoadFromDIB(const BITMAPINFO& info, const void* bits) {
@@ -240,11 +230,7 @@ void TBitmap::LoadFromClipboardFormat(uint16_t format, void* data, TPaletteHandl
     BITMAP bm{};
     if (!GetObjectW(static_cast<HBITMAP>(data), sizeof bm, &bm)) throw EInvalidGraphic(L"TBitmap.LoadFromClipboardFormat: Invalid Bitmap");
     Recreate(bm.bmWidth, bm.bmHeight, FormatOfBitCount(bm.bmBitsPixel * bm.bmPlanes), false);
-    HDC from = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(from, data);
-    BitBlt(Canvas().Handle(), 0, 0, width_, height_, from, 0, 0, SRCCOPY);
-    SelectObject(from, old);
-    DeleteDC(from);
+    CopyFrom(static_cast<HBITMAP>(data), nullptr);
     (void)palette;
     Changed();
 }
@@ -252,7 +238,7 @@ void TBitmap::LoadFromClipboardFormat(uint16_t format, void* data, TPaletteHandl
 void TBitmap::SaveToClipboardFormat(uint16_t& format, void*& data, TPaletteHandle& palette) {
     format = CF_BITMAP;
     palette = nullptr;
-    data = CopyImage(bitmap_, IMAGE_BITMAP, 0, 0, 0);
+    data = CopyImage(bitmap_.get(), IMAGE_BITMAP, 0, 0, 0);
     if (!data) throw EOutOfResources(L"TBitmap.SaveToClipboardFormat: Cannot Copy Bitmap");
 }
 
@@ -269,10 +255,9 @@ void TBitmap::SaveToStream(TStream& stream) {
         dib.CreateDIB(width_, height_, bits <= 8 ? 1 << bits : 0, bits);
         // GetDIBits wants the bitmap out of any device context.
         DropCanvas();
-        HDC screen = GetDC(nullptr);
-        const int rows = GetDIBits(screen, bitmap_, 0, static_cast<UINT>(height_), dib.Infos().Bits,
+        const TWindowDC screen(nullptr);
+        const int rows = GetDIBits(screen.get(), bitmap_.get(), 0, static_cast<UINT>(height_), dib.Infos().Bits,
                                    AsBitmapInfo(dib.Infos()), DIB_RGB_COLORS);
-        ReleaseDC(nullptr, screen);
         if (rows != height_) throw EInvalidGraphic(L"TBitmap.SaveToStream: Cannot Read Bitmap");
         TBitmapInfoHeader& h = dib.Infos().Header;
         h.biSize = 40;

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "toolkit/GdiGuards_win.h"
 #include "toolkit/Handles_win.h"
 
 static_assert(sizeof(TBitmapFileHeader) == sizeof(BITMAPFILEHEADER));
@@ -20,22 +21,6 @@ static_assert(offsetof(DIBInfos, Colors) == offsetof(DIBInfos, Header) + sizeof(
 namespace {
 
 std::atomic<int64_t> g_stores{0};
-
-// Holds a global-memory block locked and unlocks it on every way out.
-class TGlobalLock {
-public:
-    explicit TGlobalLock(HGLOBAL global) : global_(global), data_(GlobalLock(global)) {}
-    ~TGlobalLock() {
-        if (data_) GlobalUnlock(global_);
-    }
-    TGlobalLock(const TGlobalLock&) = delete;
-    TGlobalLock& operator=(const TGlobalLock&) = delete;
-    void* Data() const { return data_; }
-
-private:
-    HGLOBAL global_;
-    void* data_;
-};
 
 }  // namespace
 

@@ -6,55 +6,10 @@
 #include "imaging/PxGraph.h"
 #include "imaging/Bitmap.h"
 #include "toolkit/Canvas.h"
+#include "toolkit/ClipboardSession_win.h"
+#include "toolkit/GdiGuards_win.h"
 
 namespace {
-
-// Selects a palette into a device context as a background palette and realises it; puts the
-// old one back when it goes.
-class TPaletteSelection {
-public:
-    TPaletteSelection(HDC dc, HPALETTE palette) : dc_(dc) {
-        if (palette) {
-            old_ = SelectPalette(dc_, palette, TRUE);
-            RealizePalette(dc_);
-        }
-    }
-    ~TPaletteSelection() {
-        if (old_) SelectPalette(dc_, old_, TRUE);
-    }
-    TPaletteSelection(const TPaletteSelection&) = delete;
-    TPaletteSelection& operator=(const TPaletteSelection&) = delete;
-
-private:
-    HDC dc_;
-    HPALETTE old_ = nullptr;
-};
-
-class TScreenDC {
-public:
-    TScreenDC() : dc_(GetDC(nullptr)) {}
-    ~TScreenDC() { ReleaseDC(nullptr, dc_); }
-    TScreenDC(const TScreenDC&) = delete;
-    TScreenDC& operator=(const TScreenDC&) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
-
-class TClipboardSession {
-public:
-    TClipboardSession() : open_(OpenClipboard(nullptr) != FALSE) {}
-    ~TClipboardSession() {
-        if (open_) CloseClipboard();
-    }
-    TClipboardSession(const TClipboardSession&) = delete;
-    TClipboardSession& operator=(const TClipboardSession&) = delete;
-    bool IsOpen() const { return open_; }
-
-private:
-    bool open_;
-};
 
 TPixelFormat BitmapFormatOf(TPxPixelFormat format) {
     switch (format) {
@@ -123,7 +78,7 @@ void TPxDIB::SetPalette(TPaletteHandle palette) {
 void TPxDIB::Draw(TCanvas& canvas, const TRect& rect) {
     if (!internal_) return;
     HDC dc = canvas.Handle();
-    TPaletteSelection selection(dc, GetPalette());
+    TSelectPalette selection(dc, GetPalette());
     const int oldMode = SetStretchBltMode(dc, COLORONCOLOR);
     const DIBInfos& infos = internal_->Infos();
     StretchDIBits(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, 0, 0, internal_->Width(),
@@ -159,8 +114,8 @@ bool TPxDIB::AssignFromPlatformGraphic(const TGraphic& source) {
     fresh->CreateDIB(bm.bmWidth, bm.bmHeight, 0, bitCount);
     DIBInfos& infos = fresh->Infos();
     {
-        TScreenDC screen;
-        TPaletteSelection selection(screen.get(), static_cast<HPALETTE>(const_cast<TBitmap*>(bitmap)->GetPalette()));
+        TWindowDC screen(nullptr);
+        TSelectPalette selection(screen.get(), static_cast<HPALETTE>(const_cast<TBitmap*>(bitmap)->GetPalette()));
         if (!GetDIBits(screen.get(), bitmap->Handle(), 0, static_cast<UINT>(bm.bmHeight), infos.Bits,
                        AsBitmapInfo(infos), DIB_RGB_COLORS))
             throw EInvalidGraphic(L"TPxDIB.Assign: Cannot Read Bitmap");

@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "plugins/LocalBlock_win.h"
+#include "plugins/ReceivedBlock_win.h"
 #include "plugins/SPILoadRules.h"
 #include "plugins/SPIs.h"
 #include "toolkit/AnsiText.h"
@@ -119,14 +119,14 @@ bool TInSPIAble::DecodeBuffer(const uint8_t* data, size_t size, TInSPI& spi) {
         data = padded.data();
     }
     const auto buf = reinterpret_cast<LPCSTR>(data);
-    const LONG len = static_cast<LONG>(size);
+    const LONG_PTR len = static_cast<LONG_PTR>(size);
     const std::string name = PathToAnsi(fileName_);
     if (spi.IsSupported(name.c_str(), {data, std::max(size, kSusieHeadSize)}) == 0) return false;
 
     TSPIPictureInfoCopy pictureInfo;
     TSusiePictureInfo record{};
     if (spi.GetPictureInfo(buf, len, kSusieInputMemory, &record) == 0) {
-        TLocalBlock text(record.hInfo);
+        TReceivedBlock text(record.hInfo);
         pictureInfo = {record.left,      record.top,       record.width,      record.height,
                        record.x_density, record.y_density, record.colorDepth, AnsiToWide(text.Text()),
                        true};
@@ -137,7 +137,7 @@ bool TInSPIAble::DecodeBuffer(const uint8_t* data, size_t size, TInSPI& spi) {
                                       reinterpret_cast<LONG_PTR>(this));
     // A failing plug-in may leave its out-handles as they were: they are only taken on success.
     if (result != 0) return false;
-    TLocalBlock infoBlock(info), bitsBlock(bits);
+    TReceivedBlock infoBlock(info), bitsBlock(bits);
     if (!infoBlock || !bitsBlock) return false;  // success without a picture is no success
     // A picture the owner cannot take (a header the DIB library refuses, pixels it cannot hold)
     // is this plug-in's failure: the next plug-in, or the native reader, still gets its turn.
@@ -151,7 +151,7 @@ bool TInSPIAble::DecodeBuffer(const uint8_t* data, size_t size, TInSPI& spi) {
 int WINAPI TInSPIAble::ProgressCallback(int nNum, int nDenom, LONG_PTR lData) {
     // Nothing may unwind into the plug-in; the answer is always "go on".
     try {
-        auto* loader = reinterpret_cast<TInSPIAble*>(static_cast<intptr_t>(lData));
+        auto* loader = reinterpret_cast<TInSPIAble*>(lData);
         if (loader && loader->progress_) {
             const TSPIProgress p = SPIProgressEvent(nNum, nDenom);
             loader->progress_(p.stage, p.percent, p.redraw);

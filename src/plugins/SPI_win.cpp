@@ -5,17 +5,18 @@
 #include <algorithm>
 #include <cstring>
 
-#include "plugins/LocalBlock_win.h"
+#include "plugins/ReceivedBlock_win.h"
 #include "plugins/SPIs.h"
-#include "plugins/WinPath_win.h"
 #include "toolkit/AnsiText.h"
 #include "toolkit/FileStream.h"
 #include "toolkit/Streams.h"
 #include "toolkit/TextUtil.h"
+#include "toolkit/WinPath_win.h"
 
 const wchar_t kSPIFOpenErrorMessage[] = L"%s:Susie Pluginがロードできませんでした";
 const wchar_t kSPIInvalidSPIMessage[] = L"%s:認識できないSusie Pluginです";
 const wchar_t kSPIInvalidAPIMessage[] = L"%sは[%s]では使えないSusie Plugin APIです";
+const wchar_t kSPIReentrantCallMessage[] = L"[%s]は処理中のため%sを呼び出せません";
 
 namespace {
 
@@ -39,7 +40,7 @@ public:
             data_ = padded_;
         }
     }
-    DWORD Address() const { return static_cast<DWORD>(reinterpret_cast<uintptr_t>(data_)); }
+    ULONG_PTR Address() const { return reinterpret_cast<ULONG_PTR>(data_); }
 
 private:
     uint8_t padded_[kSusieHeadSize] = {};
@@ -55,13 +56,14 @@ void TPluginModuleTraits::Close(HMODULE h) {
 
 // --- TSPI ----------------------------------------------------------------------------------------
 
-TSPI& TSPI::TCall::Bound(TSPI& spi, bool bound, const char* exportName) {
+TPluginCallGate& TSPI::TCall::Enter(TSPI& spi, bool bound, const char* exportName) {
     if (!bound) throw ESPIInvalidAPI(FormatW(kSPIInvalidAPIMessage, {AnsiToWide(exportName), spi.FileName()}));
-    return spi;
+    if (!spi.callGate_.Enter())
+        throw ESPIReentrantCall(FormatW(kSPIReentrantCallMessage, {spi.FileName(), AnsiToWide(exportName)}));
+    return spi.callGate_;
 }
 
-TSPI::TCall::TCall(TSPI& spi, bool bound, const char* exportName)
-    : lock_(Bound(spi, bound, exportName).callLock_) {}
+TSPI::TCall::TCall(TSPI& spi, bool bound, const char* exportName) : entry_(Enter(spi, bound, exportName)) {}
 
 TSPI::TCall::~TCall() = default;
 
@@ -128,7 +130,7 @@ TInSPI::TInSPI(const std::wstring& fileName)
       getPicture_(BindRequired<GetPictureFn>("GetPicture")),
       getPreview_(GetExport<GetPreviewFn>(Handle(), "GetPreview")) {}
 
-int TInSPI::GetPictureInfo(LPCSTR buf, LONG len, UINT flag, TSusiePictureInfo* lpInfo) {
+int TInSPI::GetPictureInfo(LPCSTR buf, LONG_PTR len, UINT flag, TSusiePictureInfo* lpInfo) {
     TCall call(*this, getPictureInfo_ != nullptr, "GetPictureInfo");
     if (lpInfo) *lpInfo = TSusiePictureInfo{};
     return getPictureInfo_(buf, len, flag, lpInfo);
@@ -140,7 +142,7 @@ int TInSPI::IsSupported(LPCSTR filename, std::span<const uint8_t> head) {
     return isSupported_(filename, h.Address());
 }
 
-int TInSPI::GetPicture(LPCSTR buf, LONG len, UINT flag, HLOCAL* pHBInfo, HLOCAL* pHBm, TSusieProgress progress,
+int TInSPI::GetPicture(LPCSTR buf, LONG_PTR len, UINT flag, HLOCAL* pHBInfo, HLOCAL* pHBm, TSusieProgress progress,
                        LONG_PTR lData) {
     TCall call(*this, getPicture_ != nullptr, "GetPicture");
     if (pHBInfo) *pHBInfo = nullptr;
@@ -157,7 +159,7 @@ TAmSPI::TAmSPI(const std::wstring& fileName)
       getFileInfo_(BindRequired<GetFileInfoFn>("GetFileInfo")),
       getFile_(BindRequired<GetFileFn>("GetFile")) {}
 
-int TAmSPI::GetArchiveInfo(LPCSTR buf, LONG len, UINT flag, HLOCAL* lphInf) {
+int TAmSPI::GetArchiveInfo(LPCSTR buf, LONG_PTR len, UINT flag, HLOCAL* lphInf) {
     TCall call(*this, getArchiveInfo_ != nullptr, "GetArchiveInfo");
     if (lphInf) *lphInf = nullptr;
     return getArchiveInfo_(buf, len, flag, lphInf);
@@ -169,7 +171,7 @@ int TAmSPI::IsSupported(LPCSTR filename, std::span<const uint8_t> head) {
     return isSupported_(filename, h.Address());
 }
 
-int TAmSPI::GetFile(LPCSTR src, LONG len, LPSTR dest, UINT flag, TSusieProgress progress, LONG_PTR lData) {
+int TAmSPI::GetFile(LPCSTR src, LONG_PTR len, LPSTR dest, UINT flag, TSusieProgress progress, LONG_PTR lData) {
     TCall call(*this, getFile_ != nullptr, "GetFile");
     if (dest && (flag & kSusieOutputMask) == kSusieOutputMemory) *reinterpret_cast<HLOCAL*>(dest) = nullptr;
     return getFile_(src, len, dest, flag, progress ? progress : NoProgress, lData);
@@ -179,7 +181,7 @@ bool TAmSPI::ReadArchiveInfo(const std::wstring& archive, std::vector<TSusieFile
     HLOCAL h = nullptr;
     // After a failure the handle is left alone: a failing plug-in may have written anything there.
     if (GetArchiveInfo(PathToAnsi(archive).c_str(), 0, kSusieInputFile, &h) != 0) return false;
-    const TLocalBlock block(h);
+    const TReceivedBlock block(h);
     if (!block) return false;
     records = ReadArchiveRecords(block.Bytes());
     return true;
@@ -188,10 +190,10 @@ bool TAmSPI::ReadArchiveInfo(const std::wstring& archive, std::vector<TSusieFile
 bool TAmSPI::ExtractFile(const std::wstring& archive, uint32_t position, uint32_t size, TStream& out) {
     HLOCAL h = nullptr;
     // The position goes back exactly as the plug-in listed it: an offset for some, an index for others.
-    if (GetFile(PathToAnsi(archive).c_str(), static_cast<LONG>(position), reinterpret_cast<LPSTR>(&h),
+    if (GetFile(PathToAnsi(archive).c_str(), static_cast<LONG_PTR>(position), reinterpret_cast<LPSTR>(&h),
                 kSusieInputFile | kSusieOutputMemory, nullptr, 0) != 0)
         return false;
-    const TLocalBlock block(h);
+    const TReceivedBlock block(h);
     if (!block || block.Size() < size) return false;
     out.WriteBuffer(block.Bytes().data(), size);
     return true;

@@ -9,13 +9,13 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "plugins/FPUGuard_win.h"
+#include "plugins/PluginCallGate.h"
 #include "plugins/SPIRules.h"
 #include "plugins/SusieApi.h"
 #include "toolkit/Exceptions.h"
@@ -28,11 +28,13 @@ VV_EXCEPTION_CLASS(ESPIInvalidSPI, Exception);     // not a usable plug-in
 VV_EXCEPTION_CLASS(ESPIInvalidAPI, Exception);     // an export the plug-in lacks was called
 VV_EXCEPTION_CLASS(ESPIFOpenErrorSPI, Exception);  // the library cannot be loaded
 VV_EXCEPTION_CLASS(ESPIDupCreateSPIs, Exception);  // a second plug-in set
+VV_EXCEPTION_CLASS(ESPIReentrantCall, Exception);  // a call into a plug-in from inside a call into it
 
 extern const wchar_t kSPIFOpenErrorMessage[];   // path passed in
 extern const wchar_t kSPIInvalidSPIMessage[];   // plug-in file name
 extern const wchar_t kSPIInvalidAPIMessage[];   // export name, plug-in file name
 extern const wchar_t kSPIDupCreateMessage[];
+extern const wchar_t kSPIReentrantCallMessage[];  // plug-in file name, export name
 
 // A plug-in's library; unloading runs the plug-in's own code, so it too restores the FPU state.
 struct TPluginModuleTraits {
@@ -75,7 +77,8 @@ public:
     const std::vector<std::wstring>& FileTypes() const { return fileTypes_; }
     bool HasConfigurationDlg() const { return configurationDlg_ != nullptr; }
 
-    // The exports, called as they are. A method whose export is not bound raises ESPIInvalidAPI.
+    // The exports, called as they are. A method whose export is not bound raises ESPIInvalidAPI;
+    // one called while this thread is inside a call into the same plug-in raises ESPIReentrantCall.
     int GetPluginInfo(int infono, LPSTR buf, int buflen);
     int ConfigurationDlg(HWND parent, int fnc);
 
@@ -90,7 +93,8 @@ protected:
     [[noreturn]] void ThrowInvalidSPI() const;
 
     // Held for the length of one call into the plug-in: checks that the export is bound, lets one
-    // call at a time into this plug-in and restores the FPU state afterwards.
+    // call at a time into this plug-in and restores the FPU state afterwards. A call from another
+    // thread waits; a call from inside a call on the same thread raises ESPIReentrantCall.
     class TCall {
     public:
         TCall(TSPI& spi, bool bound, const char* exportName);
@@ -99,9 +103,20 @@ protected:
         TCall& operator=(const TCall&) = delete;
 
     private:
-        static TSPI& Bound(TSPI& spi, bool bound, const char* exportName);
-        std::lock_guard<std::mutex> lock_;
-        TFPUGuard fpu_;
+        // Leaves the gate that Enter entered.
+        class TEntry {
+        public:
+            explicit TEntry(TPluginCallGate& entered) : gate_(entered) {}
+            ~TEntry() { gate_.Leave(); }
+            TEntry(const TEntry&) = delete;
+            TEntry& operator=(const TEntry&) = delete;
+
+        private:
+            TPluginCallGate& gate_;
+        };
+        static TPluginCallGate& Enter(TSPI& spi, bool bound, const char* exportName);
+        TEntry entry_;
+        TFPUGuard fpu_;  // restores the FPU state before the gate opens to the next call
     };
 
 private:
@@ -115,7 +130,7 @@ private:
     std::vector<std::wstring> fileTypes_;
     GetPluginInfoFn getPluginInfo_ = nullptr;
     ConfigurationDlgFn configurationDlg_ = nullptr;
-    std::mutex callLock_;
+    TPluginCallGate callGate_;
 };
 
 // Image plug-in ("00IN").
@@ -126,12 +141,12 @@ public:
     const char* ClassName() const override { return "TInSPI"; }
 
     // The record is cleared (its hInfo null) before the call.
-    int GetPictureInfo(LPCSTR buf, LONG len, UINT flag, TSusiePictureInfo* lpInfo);
+    int GetPictureInfo(LPCSTR buf, LONG_PTR len, UINT flag, TSusiePictureInfo* lpInfo);
     // head is the file's head. The plug-in always gets the address of at least 2048 bytes: a
     // shorter head goes over as a zero-padded copy, so a plug-in that reads 2048 bytes stays inside.
     int IsSupported(LPCSTR filename, std::span<const uint8_t> head);
     // Both out-handles are set to null before the call; a null callback becomes one that answers 0.
-    int GetPicture(LPCSTR buf, LONG len, UINT flag, HLOCAL* pHBInfo, HLOCAL* pHBm, TSusieProgress progress,
+    int GetPicture(LPCSTR buf, LONG_PTR len, UINT flag, HLOCAL* pHBInfo, HLOCAL* pHBm, TSusieProgress progress,
                    LONG_PTR lData);
 
 private:
@@ -149,11 +164,11 @@ public:
     const char* ClassName() const override { return "TAmSPI"; }
 
     // The out-handle is set to null before the call.
-    int GetArchiveInfo(LPCSTR buf, LONG len, UINT flag, HLOCAL* lphInf);
+    int GetArchiveInfo(LPCSTR buf, LONG_PTR len, UINT flag, HLOCAL* lphInf);
     int IsSupported(LPCSTR filename, std::span<const uint8_t> head);
     // For memory output dest is the address of a handle, set to null before the call; a null
     // callback becomes one that answers 0.
-    int GetFile(LPCSTR src, LONG len, LPSTR dest, UINT flag, TSusieProgress progress, LONG_PTR lData);
+    int GetFile(LPCSTR src, LONG_PTR len, LPSTR dest, UINT flag, TSusieProgress progress, LONG_PTR lData);
 
     // Lists an archive's members (GetArchiveInfo on the file from offset 0). Records are taken
     // only while a whole one lies inside the block, up to the terminating record. Returns false,

@@ -5,9 +5,10 @@
 #include "plugins/SPIs.h"
 
 #include "plugins/SPIBmp.h"
-#include "plugins/WinPath_win.h"
 #include "toolkit/Handles_win.h"
+#include "toolkit/SystemInfo.h"
 #include "toolkit/TextUtil.h"
+#include "toolkit/WinPath_win.h"
 
 const wchar_t kSPIDupCreateMessage[] = L"TSPIs は複数生成できません";
 const wchar_t kSusieRegistryKey[] = L"Software\\Sorvanek\\Susie\\Plug-in";
@@ -21,12 +22,6 @@ TSPIs* g_current = nullptr;
 const TGraphicClass* g_defaultGraphicClass = &TSPIBitmap::StaticClass();
 
 const wchar_t kListIndexError[] = L"リストのインデックスが範囲を超えています (%s)";
-
-std::wstring ProgramFileFolder() {
-    const std::wstring path = ModuleFileName(nullptr);
-    const size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
-}
 
 std::wstring CurrentFolder() {
     const DWORD n = GetCurrentDirectoryW(0, nullptr);
@@ -150,7 +145,7 @@ void TSPIs::Search(const std::wstring& mask) {
         if (!folder.empty()) SearchFolder(folder, mask);
     };
     if (SearchOptions.Contains(spsSusieDir)) searchIn(SusiePluginFolder());
-    if (SearchOptions.Contains(spsAppDir)) searchIn(ProgramFileFolder());
+    if (SearchOptions.Contains(spsAppDir)) searchIn(ProgramFolder());
     if (SearchOptions.Contains(spsCurrentDir)) searchIn(CurrentFolder());
     if (SearchOptions.Contains(spsSystemDir)) searchIn(SystemFolder(GetSystemDirectoryW));
     if (SearchOptions.Contains(spsWindowsDir)) searchIn(SystemFolder(GetWindowsDirectoryW));

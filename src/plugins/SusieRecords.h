@@ -1,6 +1,6 @@
 #pragma once
 // The records that cross the Susie plug-in boundary and have the same layout on every platform.
-// Plug-ins are 32-bit DLLs; these records hold no pointers, so portable code can read them too.
+// These records hold no pointers, so portable code can read them too.
 // The picture-information record, which carries a handle, is in SusieApi.h.
 #include <cstddef>
 #include <cstdint>

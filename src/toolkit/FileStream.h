@@ -5,6 +5,7 @@
 #include <string>
 
 #include "toolkit/Streams.h"
+#include "toolkit/Unique.h"
 
 enum : uint32_t {
     fmOpenRead = 0x0000,
@@ -15,6 +16,14 @@ enum : uint32_t {
     fmShareDenyWrite = 0x0020,
     fmShareDenyRead = 0x0030,
     fmShareDenyNone = 0x0040,
+};
+
+// The stream's file handle, closed with the stream; kept as void* so that this header needs no
+// <windows.h>.
+struct TFileStreamHandleTraits {
+    using Handle = void*;
+    static Handle Empty();  // INVALID_HANDLE_VALUE
+    static void Close(Handle h);
 };
 
 class TFileStream : public TStream {
@@ -29,10 +38,10 @@ public:
     void SetSize(int64_t size) override;
 
     // The underlying HANDLE, for calls that take one.
-    void* Handle() const { return handle_; }
+    void* Handle() const { return handle_.get(); }
     const std::wstring& FileName() const { return path_; }
 
 private:
-    void* handle_;
+    TUnique<TFileStreamHandleTraits> handle_;
     std::wstring path_;
 };

@@ -19,6 +19,9 @@ DWORD ShareFlags(uint32_t mode) {
 
 }  // namespace
 
+TFileStreamHandleTraits::Handle TFileStreamHandleTraits::Empty() { return INVALID_HANDLE_VALUE; }
+void TFileStreamHandleTraits::Close(Handle h) { CloseHandle(h); }
+
 TFileStream::TFileStream(const std::wstring& path, uint32_t mode) : path_(path) {
     HANDLE h;
     if ((mode & 0xFF00) == fmCreate) {
@@ -32,10 +35,10 @@ TFileStream::TFileStream(const std::wstring& path, uint32_t mode) : path_(path) 
         h = CreateFileW(path.c_str(), access, ShareFlags(mode), nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h == INVALID_HANDLE_VALUE) throw EFOpenError(FormatW(L"ファイル %s を開けません。", {path}));
     }
-    handle_ = h;
+    handle_.reset(h);
 }
 
-TFileStream::~TFileStream() { CloseHandle(handle_); }
+TFileStream::~TFileStream() = default;
 
 size_t TFileStream::Read(void* buffer, size_t count) {
     size_t total = 0;
@@ -43,7 +46,7 @@ size_t TFileStream::Read(void* buffer, size_t count) {
     while (total < count) {
         const DWORD ask = static_cast<DWORD>(std::min<size_t>(count - total, 1u << 30));
         DWORD got = 0;
-        if (!ReadFile(handle_, p + total, ask, &got, nullptr) || got == 0) break;
+        if (!ReadFile(handle_.get(), p + total, ask, &got, nullptr) || got == 0) break;
         total += got;
     }
     return total;
@@ -55,7 +58,7 @@ size_t TFileStream::Write(const void* buffer, size_t count) {
     while (total < count) {
         const DWORD ask = static_cast<DWORD>(std::min<size_t>(count - total, 1u << 30));
         DWORD put = 0;
-        if (!WriteFile(handle_, p + total, ask, &put, nullptr) || put == 0) break;
+        if (!WriteFile(handle_.get(), p + total, ask, &put, nullptr) || put == 0) break;
         total += put;
     }
     return total;
@@ -67,7 +70,7 @@ int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
                                                             : FILE_END;
     LARGE_INTEGER distance, result;
     distance.QuadPart = offset;
-    if (!SetFilePointerEx(handle_, distance, &result, method))
+    if (!SetFilePointerEx(handle_.get(), distance, &result, method))
         throw EStreamError(L"ストリームの位置が不正です。");
     return result.QuadPart;
 }
@@ -75,6 +78,6 @@ int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
 void TFileStream::SetSize(int64_t size) {
     const int64_t here = Position();
     SetPosition(size);
-    if (!SetEndOfFile(handle_)) throw EWriteError(L"ストリームの書き込みに失敗しました。");
+    if (!SetEndOfFile(handle_.get())) throw EWriteError(L"ストリームの書き込みに失敗しました。");
     if (here < size) SetPosition(here);
 }

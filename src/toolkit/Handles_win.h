@@ -60,6 +60,13 @@ struct TGdiObjectTraits {
 };
 using TUniqueGdiObject = TUnique<TGdiObjectTraits>;
 
+struct TBitmapTraits {
+    using Handle = HBITMAP;
+    static Handle Empty() { return nullptr; }
+    static void Close(Handle h) { DeleteObject(h); }
+};
+using TUniqueBitmap = TUnique<TBitmapTraits>;
+
 struct TPaletteTraits {
     using Handle = HPALETTE;
     static Handle Empty() { return nullptr; }

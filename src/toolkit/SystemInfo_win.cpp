@@ -1,8 +1,9 @@
 #include <windows.h>
 
-#include <vector>
-
 #include "toolkit/SystemInfo.h"
+
+#include "toolkit/GdiGuards_win.h"
+#include "toolkit/WinPath_win.h"
 
 namespace {
 std::optional<TScreenMetrics> g_screenOverride;
@@ -13,11 +14,10 @@ std::optional<std::wstring> g_folderOverride;
 TScreenMetrics ScreenMetrics() {
     if (g_screenOverride) return *g_screenOverride;
     TScreenMetrics m;
-    HDC dc = GetDC(nullptr);
-    m.width = GetDeviceCaps(dc, HORZRES);
-    m.height = GetDeviceCaps(dc, VERTRES);
-    m.bitsPerPixel = GetDeviceCaps(dc, PLANES) * GetDeviceCaps(dc, BITSPIXEL);
-    ReleaseDC(nullptr, dc);
+    const TWindowDC screen(nullptr);
+    m.width = GetDeviceCaps(screen.get(), HORZRES);
+    m.height = GetDeviceCaps(screen.get(), VERTRES);
+    m.bitsPerPixel = GetDeviceCaps(screen.get(), PLANES) * GetDeviceCaps(screen.get(), BITSPIXEL);
     return m;
 }
 
@@ -32,17 +32,7 @@ int TimeZoneBias() {
 
 std::wstring ProgramFolder() {
     if (g_folderOverride) return *g_folderOverride;
-    std::vector<wchar_t> buf(MAX_PATH);
-    for (;;) {
-        const DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
-        if (n == 0) return {};
-        if (n < buf.size()) {
-            std::wstring path(buf.data(), n);
-            const size_t slash = path.find_last_of(L"\\/");
-            return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
-        }
-        buf.resize(buf.size() * 2);
-    }
+    return ModuleFolder(nullptr);
 }
 
 void SetScreenMetricsOverride(std::optional<TScreenMetrics> metrics) { g_screenOverride = metrics; }

@@ -9,6 +9,7 @@
 #include "toolkit/Application_win.h"
 #include "toolkit/GdiGuards_win.h"
 #include "toolkit/Handles_win.h"
+#include "toolkit/WinPath_win.h"
 
 namespace {
 
@@ -31,13 +32,6 @@ private:
 
 void Check(HRESULT hr, const char* what) {
     if (FAILED(hr)) throw std::runtime_error(std::string("SaveWindowPng: ") + what);
-}
-
-std::wstring ProgramFolder() {
-    wchar_t path[MAX_PATH];
-    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path, n);
-    return folder.substr(0, folder.find_last_of(L'\\'));
 }
 
 BOOL CALLBACK CountChild(HWND, LPARAM count) {
@@ -75,8 +69,8 @@ std::wstring SaveWindowPng(HWND hwnd, const std::wstring& name) {
     auto* pixels = static_cast<BYTE*>(bits);
     for (size_t i = 3; i < static_cast<size_t>(width) * height * 4; i += 4) pixels[i] = 255;
 
-    CreateDirectoryW((ProgramFolder() + L"\\screenshots").c_str(), nullptr);
-    const std::wstring path = ProgramFolder() + L"\\screenshots\\" + name + L".png";
+    CreateDirectoryW((ModuleFolder(nullptr) + L"\\screenshots").c_str(), nullptr);
+    const std::wstring path = ModuleFolder(nullptr) + L"\\screenshots\\" + name + L".png";
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     TComPtr<IWICImagingFactory> factory;
     Check(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,

@@ -4,16 +4,11 @@
 
 #include "common/TestData.h"
 #include "plugins/SPIs.h"
-#include "plugins/WinPath_win.h"
 #include "toolkit/Handles_win.h"
 #include "toolkit/TextUtil.h"
+#include "toolkit/WinPath_win.h"
 
-std::wstring ThisProgramFolder() {
-    wchar_t buf[MAX_PATH];
-    const DWORD n = GetModuleFileNameW(nullptr, buf, MAX_PATH);
-    std::wstring path(buf, n);
-    return path.substr(0, path.find_last_of(L'\\'));
-}
+std::wstring ThisProgramFolder() { return ModuleFolder(nullptr); }
 
 std::wstring TestSpiFolder() { return ThisProgramFolder() + L"\\spi"; }
 

@@ -8,14 +8,14 @@
 #include "common/TempDir.h"
 #include "common/TestData.h"
 #include "plugins/FPUGuard_win.h"
-#include "plugins/LocalBlock_win.h"
 #include "plugins/PluginTestEnv.h"
+#include "plugins/ReceivedBlock_win.h"
 #include "plugins/SPIs.h"
-#include "plugins/WinPath_win.h"
 #include "toolkit/AnsiText.h"
 #include "toolkit/FileStream.h"
 #include "toolkit/Streams.h"
 #include "toolkit/TextUtil.h"
+#include "toolkit/WinPath_win.h"
 
 namespace {
 
@@ -268,7 +268,7 @@ TEST(GetPicture, HandsBackLockableBlocksAndNeverGetsANullCallback) {
     EXPECT_EQ(info.height, 2);
     EXPECT_EQ(info.colorDepth, 24);
     EXPECT_EQ(info.left, 0) << "the record is cleared before the call";
-    EXPECT_EQ(TLocalBlock(info.hInfo).Text(), "made by the test plug-in") << "text ends at the block's end";
+    EXPECT_EQ(TReceivedBlock(info.hInfo).Text(), "made by the test plug-in") << "text ends at the block's end";
 
     HLOCAL hInfo = reinterpret_cast<HLOCAL>(static_cast<uintptr_t>(0xDEAD));
     HLOCAL hBits = hInfo;
@@ -276,8 +276,8 @@ TEST(GetPicture, HandsBackLockableBlocksAndNeverGetsANullCallback) {
     EXPECT_EQ(Probe(*spi, prNullProgress), 0);
     EXPECT_GT(Probe(*spi, prProgressCalls), 0);
     EXPECT_EQ(Probe(*spi, prLastLData), 77);
-    const TLocalBlock header(hInfo);
-    const TLocalBlock bits(hBits);
+    const TReceivedBlock header(hInfo);
+    const TReceivedBlock bits(hBits);
     ASSERT_TRUE(header && bits) << "movable blocks lock";
     ASSERT_EQ(header.Size(), sizeof(BITMAPINFOHEADER));
     const auto* bi = reinterpret_cast<const BITMAPINFOHEADER*>(header.Bytes().data());
@@ -293,6 +293,52 @@ TEST(GetPicture, HandsBackLockableBlocksAndNeverGetsANullCallback) {
     EXPECT_NE(failing->GetPicture(buf, len, 1, &a, &b, nullptr, 0), 0);
     EXPECT_EQ(a, reinterpret_cast<HLOCAL>(static_cast<uintptr_t>(Probe(*failing, prLeftHandle))));
     LocalFree(a);
+}
+
+namespace {
+
+// What the progress callback of a GetPicture call did when it called into plug-ins itself.
+struct TReentry {
+    TInSPI* same = nullptr;  // the plug-in whose GetPicture is running
+    TSPI* other = nullptr;   // another plug-in
+    std::vector<TRaised> raised;
+    int otherResult = -1;
+};
+
+int WINAPI CallBackIn(int, int, LONG_PTR lData) {
+    auto& r = *reinterpret_cast<TReentry*>(lData);
+    if (!r.raised.empty()) return 0;  // once is enough
+    char buf[64];
+    r.raised.push_back(RaisedBy([&] { r.same->GetPluginInfo(0, buf, sizeof buf); }));
+    r.raised.push_back(RaisedBy([&] { r.same->IsSupported("x.vvi", {}); }));
+    r.otherResult = r.other->GetPluginInfo(0, buf, sizeof buf);
+    return 0;
+}
+
+}  // namespace
+
+TEST(TSPI, ACallFromInsideACallOnTheSameThreadFailsAtOnce) {
+    const auto spi = Load<TInSPI>(L"vvimage");
+    const auto other = Load<TAmSPI>(L"vvarchive");
+    const auto file = VvImageFile(3, 2);
+    TReentry r;
+    r.same = spi.get();
+    r.other = other.get();
+    HLOCAL info = nullptr, bits = nullptr;
+    ASSERT_EQ(spi->GetPicture(reinterpret_cast<LPCSTR>(file.data()), static_cast<LONG_PTR>(file.size()), 1, &info,
+                              &bits, CallBackIn, reinterpret_cast<LONG_PTR>(&r)),
+              0)
+        << "the outer call goes on";
+    LocalFree(info);
+    LocalFree(bits);
+    ASSERT_EQ(r.raised.size(), 2u);
+    EXPECT_EQ(r.raised[0].className, "ESPIReentrantCall");
+    EXPECT_EQ(r.raised[0].message, L"[" + spi->FileName() + L"]は処理中のためGetPluginInfoを呼び出せません");
+    EXPECT_EQ(r.raised[1].className, "ESPIReentrantCall");
+    EXPECT_EQ(r.raised[1].message, L"[" + spi->FileName() + L"]は処理中のためIsSupportedを呼び出せません");
+    EXPECT_GT(r.otherResult, 0) << "another plug-in may be called meanwhile";
+    char buf[64];
+    EXPECT_GT(spi->GetPluginInfo(0, buf, sizeof buf), 0) << "the plug-in is free again after the call";
 }
 
 // --- Archive plug-ins ---------------------------------------------------------------------------

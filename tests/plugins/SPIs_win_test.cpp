@@ -4,17 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
-#include <cstdio>
 #include <set>
 
 #include "common/TempDir.h"
-#include "plugins/FPUGuard_win.h"
 #include "plugins/PluginTestEnv.h"
 #include "plugins/SPIBmp.h"
 #include "plugins/SPIs.h"
-#include "plugins/WinPath_win.h"
+#include "toolkit/SystemInfo.h"
 #include "toolkit/TextUtil.h"
+#include "toolkit/WinPath_win.h"
 
 namespace {
 
@@ -145,6 +143,7 @@ TEST(TSPIsSearch, FoldersOfTheOptionsInOrder) {
         std::optional<std::wstring> registry;
         TSPISearchOptions options;
         std::vector<std::wstring> want;
+        std::optional<std::wstring> programFolder = std::nullopt;  // the program folder as tests set it
     };
     const Case cases[] = {
         {"Susie folder then current folder", susieDir.Path(), {spsCurrentDir, spsSusieDir}, {L"a.spi", L"b.spi"}},
@@ -155,15 +154,19 @@ TEST(TSPIsSearch, FoldersOfTheOptionsInOrder) {
         {"Susie folder equal to the current folder", currentDir.Path(), {spsSusieDir, spsCurrentDir}, {L"b.spi"}},
         {"system and Windows folders hold none", std::nullopt, {spsSystemDir, spsWindowsDir}, {}},
         {"program folder holds none", std::nullopt, {spsAppDir}, {}},
+        {"program folder as set for tests", std::nullopt, {spsAppDir, spsCurrentDir}, {L"a.spi", L"b.spi"},
+         susieDir.Path()},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TSusieFolderSetting susie(c.registry);
+        SetProgramFolderOverride(c.programFolder);
         TSPIs spis;
         spis.SearchOptions = c.options;
         spis.Search(L"*.spi");
         EXPECT_EQ(Names(spis), c.want);
     }
+    SetProgramFolderOverride(std::nullopt);
     SetCurrentDirectoryW(oldCurrent);
 }
 
@@ -342,48 +345,4 @@ TEST(TSPIsList, GetSPIListPutsClaimantsFirstLastLoadedForemost) {
     const std::vector<TInSPI*> typed = spis.SPIListOf<TInSPI>(L"x.vvi");
     EXPECT_EQ(Names(std::vector<TSPI*>(typed.begin(), typed.end())),
               (std::vector<std::wstring>{L"C.spi", L"B.spi", L"A.spi"}));
-}
-
-// Not a timed assertion: prints what the start-up search costs per plug-in, next to the cost of
-// loading and freeing the same DLL directly, measured in the same run.
-TEST(TSPIsMeasure, StartUpSearchOfFiftyPlugins) {
-    constexpr int kPlugins = 50;
-    TTempDir dir;
-    for (int i = 0; i < kPlugins; ++i) {
-        wchar_t name[16];
-        swprintf(name, 16, L"p%02d.spi", i);
-        CopyTestSpi(L"vvimage", dir.Path(), name);
-    }
-    FormatsScope scope;
-    TSPIs::SetDefaultGraphicClass(&kTestGraphic);
-    using Clock = std::chrono::steady_clock;
-    auto ms = [](Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); };
-
-    // Reference: one LoadLibrary and FreeLibrary of each file, best of three rounds like the search.
-    const TFPUGuard fpu;  // the plug-in's start-up code changes the FPU state
-    double reference = 1e9;
-    for (int round = 0; round < 3; ++round) {
-        const auto r0 = Clock::now();
-        for (int i = 0; i < kPlugins; ++i) {
-            wchar_t name[16];
-            swprintf(name, 16, L"p%02d.spi", i);
-            HMODULE h = LoadLibraryExW((dir / name).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-            ASSERT_NE(h, nullptr);
-            FreeLibrary(h);
-        }
-        reference = std::min(reference, ms(Clock::now() - r0) / kPlugins);
-    }
-
-    double best = 1e9;
-    for (int round = 0; round < 3; ++round) {
-        TSPIs spis;
-        const auto t0 = Clock::now();
-        spis.Search(dir / L"*.spi");  // find, load twice, classify, register
-        best = std::min(best, ms(Clock::now() - t0) / kPlugins);
-        ASSERT_EQ(spis.Count(), kPlugins);
-    }
-    std::printf("start-up search: %d plug-ins, %.3f ms per plug-in (load+free alone: %.3f ms, ratio %.1f)\n",
-                kPlugins, best, reference, best / reference);
-    RecordProperty("ms_per_plugin", std::to_string(best));
-    RecordProperty("reference_ms_per_load", std::to_string(reference));
 }

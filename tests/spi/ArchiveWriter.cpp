@@ -24,7 +24,7 @@ void PutText(TBytes& out, std::string_view text) { out.insert(out.end(), text.be
 
 uint32_t Crc(const TBytes& data) { return static_cast<uint32_t>(crc32(0, data.data(), static_cast<uInt>(data.size()))); }
 
-TBytes Extra(const TZipMemberSpec& m, uint32_t size, uint32_t compSize, uint32_t offset) {
+TBytes Extra(const TZipMemberDef& m, uint32_t size, uint32_t compSize, uint32_t offset) {
     TBytes extra;
     if (m.zip64) {
         Put16(extra, 0x0001);
@@ -114,9 +114,9 @@ TBytes Deflate(const TBytes& data) {
     return out;
 }
 
-TBytes WriteZip(const std::vector<TZipMemberSpec>& members, const TZipOptions& options) {
+TBytes WriteZip(const std::vector<TZipMemberDef>& members, const TZipOptions& options) {
     TBytes out, central;
-    for (const TZipMemberSpec& m : members) {
+    for (const TZipMemberDef& m : members) {
         const TBytes packed = m.deflate ? Deflate(m.data) : m.data;
         const uint16_t method = m.method.value_or(m.deflate ? 8 : 0);
         const uint16_t flags = static_cast<uint16_t>((m.utf8Flag ? 0x0800 : 0) | m.extraFlags);
@@ -195,26 +195,26 @@ TBytes WriteZip(const std::vector<TZipMemberSpec>& members, const TZipOptions& o
     return out;
 }
 
-TBytes WriteTar(const std::vector<TTarMemberSpec>& members, bool endBlocks) {
+TBytes WriteTar(const std::vector<TTarMemberDef>& members, bool endBlocks) {
     TBytes out;
-    for (const TTarMemberSpec& m : members) {
+    for (const TTarMemberDef& m : members) {
         std::string_view name = m.name, prefix;
         switch (m.naming) {
-        case TTarMemberSpec::tnUstar:
+        case TTarMemberDef::tnUstar:
             if (name.size() > 100) {
                 const size_t cut = name.rfind('/', name.size() - 1);
                 prefix = name.substr(0, cut);
                 name = name.substr(cut + 1);
             }
             break;
-        case TTarMemberSpec::tnPax: {
+        case TTarMemberDef::tnPax: {
             const TBytes record = Bytes(PaxRecord("path", m.name) + PaxRecord("mtime", std::to_string(m.mtime) + ".25"));
             PutHeader(out, "PaxHeaders/x", {}, record.size(), m.mtime, 'x', false);
             PutData(out, record);
             name = "ascii-stand-in";
             break;
         }
-        case TTarMemberSpec::tnGnuLong: {
+        case TTarMemberDef::tnGnuLong: {
             TBytes longName = Bytes(m.name);
             longName.push_back(0);
             PutHeader(out, "././@LongLink", {}, longName.size(), 0, 'L', false);

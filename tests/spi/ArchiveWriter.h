@@ -8,7 +8,7 @@
 
 using TBytes = std::vector<uint8_t>;
 
-struct TZipMemberSpec {
+struct TZipMemberDef {
     std::string name{};
     TBytes data{};
     bool deflate = false;
@@ -33,9 +33,9 @@ struct TZipOptions {
     std::optional<uint16_t> recordedCount{};
 };
 
-TBytes WriteZip(const std::vector<TZipMemberSpec>& members, const TZipOptions& options = {});
+TBytes WriteZip(const std::vector<TZipMemberDef>& members, const TZipOptions& options = {});
 
-struct TTarMemberSpec {
+struct TTarMemberDef {
     enum TNaming { tnUstar, tnPax, tnGnuLong };
     std::string name{};
     TBytes data{};
@@ -46,7 +46,7 @@ struct TTarMemberSpec {
 };
 
 // endBlocks: the two zero blocks that end an archive.
-TBytes WriteTar(const std::vector<TTarMemberSpec>& members, bool endBlocks = true);
+TBytes WriteTar(const std::vector<TTarMemberDef>& members, bool endBlocks = true);
 
 TBytes Deflate(const TBytes& data);
 TBytes Bytes(std::string_view text);

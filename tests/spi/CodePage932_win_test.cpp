@@ -59,7 +59,7 @@ TEST_F(CodePage932, Utf8NamesReachTheHostInShiftJis) {
         EXPECT_EQ(std::string(records[0].filename), c.file);
     }
     // TAR names are UTF-8 (pax) unless they are not valid UTF-8.
-    const auto tar = List(WriteTar({{.name = kPhotoUtf8 + "/" + kTableUtf8, .data = Bytes("1"), .naming = TTarMemberSpec::tnPax},
+    const auto tar = List(WriteTar({{.name = kPhotoUtf8 + "/" + kTableUtf8, .data = Bytes("1"), .naming = TTarMemberDef::tnPax},
                                     {.name = kTableSjis + "/x", .data = Bytes("2")}}));
     ASSERT_EQ(tar.size(), 2u);
     EXPECT_EQ(std::string(tar[0].path) + tar[0].filename, kPhotoSjis + "\\" + kTableSjis);

@@ -82,7 +82,7 @@ void CheckPicture(const TBytes& bytes) {
 }
 
 TEST(Robustness, DamagedArchives) {
-    using T = TTarMemberSpec;
+    using T = TTarMemberDef;
     const std::vector<TBytes> seeds = {
         WriteZip({{.name = "a.txt", .data = Bytes("stored member")},
                   {.name = "dir/", .data = {}, .folder = true},

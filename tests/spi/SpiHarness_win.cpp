@@ -4,18 +4,10 @@
 
 #include <cstring>
 
-namespace {
+#include "toolkit/WinPath_win.h"
 
-std::wstring ProgramFolder() {
-    wchar_t path[MAX_PATH];
-    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path, n);
-    return folder.substr(0, folder.find_last_of(L"\\/") + 1);
-}
-
-}  // namespace
-
-TSpiPlugin::TSpiPlugin(const wchar_t* fileName) : module_(LoadLibraryW((ProgramFolder() + fileName).c_str())) {}
+TSpiPlugin::TSpiPlugin(const wchar_t* fileName)
+    : module_(LoadLibraryW((ModuleFolder(nullptr) + L"\\" + fileName).c_str())) {}
 
 template <class Fn>
 Fn TSpiPlugin::Bind(const char* name) const {
@@ -38,38 +30,38 @@ int TSpiPlugin::GetPluginInfo(int infono, char* buf, int buflen) const {
     return Bind<int(WINAPI*)(int, LPSTR, int)>("GetPluginInfo")(infono, buf, buflen);
 }
 
-int TSpiPlugin::IsSupported(const char* filename, DWORD_PTR dw) const {
-    return Bind<int(WINAPI*)(LPCSTR, DWORD_PTR)>("IsSupported")(filename, dw);
+int TSpiPlugin::IsSupported(const char* filename, ULONG_PTR dw) const {
+    return Bind<int(WINAPI*)(LPCSTR, ULONG_PTR)>("IsSupported")(filename, dw);
 }
 
-int TSpiPlugin::GetPictureInfo(const char* buf, LONG len, UINT flag, THostPictureInfo* info) const {
-    return Bind<int(WINAPI*)(LPCSTR, LONG, UINT, THostPictureInfo*)>("GetPictureInfo")(buf, len, flag, info);
+int TSpiPlugin::GetPictureInfo(const char* buf, LONG_PTR len, UINT flag, THostPictureInfo* info) const {
+    return Bind<int(WINAPI*)(LPCSTR, LONG_PTR, UINT, THostPictureInfo*)>("GetPictureInfo")(buf, len, flag, info);
 }
 
-int TSpiPlugin::GetPicture(const char* buf, LONG len, UINT flag, HANDLE* info, HANDLE* bits,
+int TSpiPlugin::GetPicture(const char* buf, LONG_PTR len, UINT flag, HANDLE* info, HANDLE* bits,
                            TProgressCallback progress, LONG_PTR data) const {
-    using Fn = int(WINAPI*)(LPCSTR, LONG, UINT, HANDLE*, HANDLE*, TProgressCallback, LONG_PTR);
+    using Fn = int(WINAPI*)(LPCSTR, LONG_PTR, UINT, HANDLE*, HANDLE*, TProgressCallback, LONG_PTR);
     return Bind<Fn>("GetPicture")(buf, len, flag, info, bits, progress, data);
 }
 
-int TSpiPlugin::GetPreview(const char* buf, LONG len, UINT flag, HANDLE* info, HANDLE* bits,
+int TSpiPlugin::GetPreview(const char* buf, LONG_PTR len, UINT flag, HANDLE* info, HANDLE* bits,
                            TProgressCallback progress, LONG_PTR data) const {
-    using Fn = int(WINAPI*)(LPCSTR, LONG, UINT, HANDLE*, HANDLE*, TProgressCallback, LONG_PTR);
+    using Fn = int(WINAPI*)(LPCSTR, LONG_PTR, UINT, HANDLE*, HANDLE*, TProgressCallback, LONG_PTR);
     return Bind<Fn>("GetPreview")(buf, len, flag, info, bits, progress, data);
 }
 
-int TSpiPlugin::GetArchiveInfo(const char* buf, LONG len, UINT flag, HLOCAL* info) const {
-    return Bind<int(WINAPI*)(LPCSTR, LONG, UINT, HLOCAL*)>("GetArchiveInfo")(buf, len, flag, info);
+int TSpiPlugin::GetArchiveInfo(const char* buf, LONG_PTR len, UINT flag, HLOCAL* info) const {
+    return Bind<int(WINAPI*)(LPCSTR, LONG_PTR, UINT, HLOCAL*)>("GetArchiveInfo")(buf, len, flag, info);
 }
 
-int TSpiPlugin::GetFileInfo(const char* buf, LONG len, const char* filename, UINT flag, THostFileInfo* info) const {
-    using Fn = int(WINAPI*)(LPCSTR, LONG, LPCSTR, UINT, THostFileInfo*);
+int TSpiPlugin::GetFileInfo(const char* buf, LONG_PTR len, const char* filename, UINT flag, THostFileInfo* info) const {
+    using Fn = int(WINAPI*)(LPCSTR, LONG_PTR, LPCSTR, UINT, THostFileInfo*);
     return Bind<Fn>("GetFileInfo")(buf, len, filename, flag, info);
 }
 
-int TSpiPlugin::GetFile(const char* src, LONG len, char* dest, UINT flag, TProgressCallback progress,
+int TSpiPlugin::GetFile(const char* src, LONG_PTR len, char* dest, UINT flag, TProgressCallback progress,
                         LONG_PTR data) const {
-    using Fn = int(WINAPI*)(LPCSTR, LONG, LPSTR, UINT, TProgressCallback, LONG_PTR);
+    using Fn = int(WINAPI*)(LPCSTR, LONG_PTR, LPSTR, UINT, TProgressCallback, LONG_PTR);
     return Bind<Fn>("GetFile")(src, len, dest, flag, progress, data);
 }
 

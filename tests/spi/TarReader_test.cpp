@@ -9,11 +9,11 @@
 
 namespace {
 
-using T = TTarMemberSpec;
+using T = TTarMemberDef;
 
 const std::string kLongFolder = "a-folder-whose-name-is-long-enough/another-folder-whose-name-is-long/";
 
-std::vector<TTarMemberSpec> SampleMembers() {
+std::vector<TTarMemberDef> SampleMembers() {
     return {
         {.name = "plain.txt", .data = Bytes("hello")},
         {.name = "folder/", .type = '5'},
@@ -34,7 +34,7 @@ TEST(TarReader, ListsAndExtractsFiles) {
         const TBytes archive = WriteTar(members, endBlocks);
         const TListing listing = List(archive);
         ASSERT_EQ(listing.result, srSuccess);
-        std::vector<const TTarMemberSpec*> files;
+        std::vector<const TTarMemberDef*> files;
         for (const auto& s : members)
             if (s.type == '0' || s.type == '\0') files.push_back(&s);
         ASSERT_EQ(listing.members.size(), files.size());

@@ -66,7 +66,7 @@ int64_t LocalToUtcSeconds() {
     return 60 * static_cast<int64_t>(tz.Bias + (which == TIME_ZONE_ID_DAYLIGHT ? tz.DaylightBias : 0));
 }
 
-std::vector<TZipMemberSpec> SampleZip() {
+std::vector<TZipMemberDef> SampleZip() {
     return {
         {.name = "top.txt", .data = Bytes("top level")},
         {.name = "pics/", .data = {}, .folder = true},
@@ -105,11 +105,11 @@ TEST_F(VvArchive, IsSupported) {
         SCOPED_TRACE(c.name);
         std::vector<uint8_t> head(2048, 0);
         std::copy_n(c.file.begin(), std::min<size_t>(c.file.size(), head.size()), head.begin());
-        EXPECT_EQ(spi_.IsSupported("x", static_cast<DWORD>(reinterpret_cast<DWORD_PTR>(head.data()))) != 0, c.supported);
+        EXPECT_EQ(spi_.IsSupported("x", reinterpret_cast<ULONG_PTR>(head.data())) != 0, c.supported);
         const std::string path = Write(L"candidate", c.file);
         TUniqueFile h(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(h);
-        EXPECT_EQ(spi_.IsSupported(path.c_str(), static_cast<DWORD>(reinterpret_cast<DWORD_PTR>(h.get()))) != 0, c.supported);
+        EXPECT_EQ(spi_.IsSupported(path.c_str(), reinterpret_cast<ULONG_PTR>(h.get())) != 0, c.supported);
     }
 }
 
@@ -191,7 +191,7 @@ TEST_F(VvArchive, FixturesOtherWritersMade) {
 TEST_F(VvArchive, ListsTarFromFileAndMemory) {
     const TBytes tar = WriteTar({{.name = "a/b.txt", .data = Bytes("tar member"), .mtime = 1500000000},
                                  {.name = "dir/", .type = '5'},
-                                 {.name = std::string(150, 'n'), .data = Bytes("long"), .naming = TTarMemberSpec::tnGnuLong}});
+                                 {.name = std::string(150, 'n'), .data = Bytes("long"), .naming = TTarMemberDef::tnGnuLong}});
     const TList mem = ListMemory(tar), file = ListFile(Write(L"t.tar", tar));
     ASSERT_EQ(mem.result, 0);
     ASSERT_EQ(file.result, 0);
@@ -300,7 +300,7 @@ struct TCalls {
 };
 
 int WINAPI CountProgress(int, int, LONG_PTR data) {
-    auto* calls = reinterpret_cast<TCalls*>(static_cast<LONG_PTR>(data));
+    auto* calls = reinterpret_cast<TCalls*>(data);
     return calls->count++ == calls->stopAt;
 }
 

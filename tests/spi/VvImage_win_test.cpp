@@ -110,18 +110,18 @@ TEST_F(VvImage, IsSupportedByHeadAndByHandle) {
         SCOPED_TRACE(name);
         std::vector<uint8_t> head(2048, 0);
         std::copy_n(file.begin(), std::min<size_t>(file.size(), head.size()), head.begin());
-        EXPECT_NE(spi_.IsSupported("x", static_cast<DWORD>(reinterpret_cast<DWORD_PTR>(head.data()))), 0);
+        EXPECT_NE(spi_.IsSupported("x", reinterpret_cast<ULONG_PTR>(head.data())), 0);
 
         const std::wstring path = dir / L"picture";
         WriteFileBytes(path, file);
         TUniqueFile h(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(h);
-        EXPECT_NE(spi_.IsSupported(Ansi(path).c_str(), static_cast<DWORD>(reinterpret_cast<DWORD_PTR>(h.get()))), 0);
+        EXPECT_NE(spi_.IsSupported(Ansi(path).c_str(), reinterpret_cast<ULONG_PTR>(h.get())), 0);
         EXPECT_EQ(SetFilePointer(h.get(), 0, nullptr, FILE_CURRENT), 0u);  // left where it was
     }
     std::vector<uint8_t> text(2048, 0);
     std::memcpy(text.data(), "BM not really", 13);
-    EXPECT_EQ(spi_.IsSupported("x.bmp", static_cast<DWORD>(reinterpret_cast<DWORD_PTR>(text.data()))), 0);
+    EXPECT_EQ(spi_.IsSupported("x.bmp", reinterpret_cast<ULONG_PTR>(text.data())), 0);
 }
 
 TEST_F(VvImage, HandsOverWhatTheCoreDecodes) {
@@ -178,7 +178,7 @@ struct TCalls {
 };
 
 int WINAPI RecordProgress(int num, int denom, LONG_PTR data) {
-    auto* calls = reinterpret_cast<TCalls*>(static_cast<LONG_PTR>(data));
+    auto* calls = reinterpret_cast<TCalls*>(data);
     calls->seen.emplace_back(num, denom);
     return static_cast<int>(calls->seen.size()) - 1 == calls->stopAt;
 }

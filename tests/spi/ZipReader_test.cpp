@@ -13,7 +13,7 @@ TBytes Compressible(size_t size) {
     return out;
 }
 
-std::vector<TZipMemberSpec> SampleMembers() {
+std::vector<TZipMemberDef> SampleMembers() {
     return {
         {.name = "readme.txt", .data = Bytes("hello")},
         {.name = "photos/", .data = {}, .folder = true},
@@ -25,10 +25,10 @@ std::vector<TZipMemberSpec> SampleMembers() {
 }
 
 // Lists an archive, expects the given members (folders left out), and extracts each.
-void ExpectMembers(const TBytes& archive, const std::vector<TZipMemberSpec>& wanted) {
+void ExpectMembers(const TBytes& archive, const std::vector<TZipMemberDef>& wanted) {
     const TListing listing = List(archive);
     ASSERT_EQ(listing.result, srSuccess);
-    std::vector<const TZipMemberSpec*> files;
+    std::vector<const TZipMemberDef*> files;
     for (const auto& s : wanted)
         if (!s.folder) files.push_back(&s);
     ASSERT_EQ(listing.members.size(), files.size());
@@ -69,7 +69,7 @@ TEST(ZipReader, ArchiveVariants) {
 }
 
 TEST(ZipReader, Zip64ExtraFieldGivesSizesAndOffset) {
-    std::vector<TZipMemberSpec> wanted = {{.name = "a", .data = Bytes("first")},
+    std::vector<TZipMemberDef> wanted = {{.name = "a", .data = Bytes("first")},
                                          {.name = "b", .data = Compressible(5000), .deflate = true, .zip64 = true}};
     ExpectMembers(WriteZip(wanted, {.zip64End = true}), wanted);
 }
@@ -136,7 +136,7 @@ TEST(ZipReader, UnsupportedMembersAreListedButNotExtracted) {
 TEST(ZipReader, BrokenMembers) {
     struct Case {
         const char* name;
-        TZipMemberSpec member;
+        TZipMemberDef member;
     };
     const Case cases[] = {
         {"wrong CRC", {.name = "m", .data = Bytes("abc"), .crc = 1234}},

@@ -15,6 +15,7 @@
 #include "toolkit/Form_win.h"
 #include "toolkit/Panels_win.h"
 #include "toolkit/Prompt.h"
+#include "toolkit/WinPath_win.h"
 #include "toolkit/WindowTestIds.h"
 
 namespace {
@@ -281,11 +282,10 @@ TEST(Application, ProcessMessagesHandlesWhatWaitsAndLeavesAQuitToTheLoop) {
 }
 
 TEST(Resources, VersionManifestAndBitmapsAreLinked) {
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::vector<BYTE> info(GetFileVersionInfoSizeW(path, nullptr));
+    const std::wstring path = ModuleFileName(nullptr);
+    std::vector<BYTE> info(GetFileVersionInfoSizeW(path.c_str(), nullptr));
     ASSERT_FALSE(info.empty());
-    ASSERT_TRUE(GetFileVersionInfoW(path, 0, static_cast<DWORD>(info.size()), info.data()));
+    ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
     wchar_t* value = nullptr;
     UINT length = 0;
     ASSERT_TRUE(VerQueryValueW(info.data(), L"\\StringFileInfo\\041104B0\\ProductVersion", reinterpret_cast<void**>(&value), &length));
@@ -295,10 +295,8 @@ TEST(Resources, VersionManifestAndBitmapsAreLinked) {
     // Wine its DllGetVersion answers 5 even there).
     HMODULE comctl = GetModuleHandleW(L"comctl32.dll");
     ASSERT_NE(comctl, nullptr);
-    wchar_t comctlPath[MAX_PATH];
-    GetModuleFileNameW(comctl, comctlPath, MAX_PATH);
     const std::wstring lower = [&] {
-        std::wstring text = comctlPath;
+        std::wstring text = ModuleFileName(comctl);
         CharLowerW(text.data());
         return text;
     }();

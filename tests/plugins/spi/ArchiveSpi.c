@@ -23,7 +23,7 @@ SPI_EXPORT int WINAPI GetPluginInfo(int infono, LPSTR buf, int buflen) {
     return CopyInfoText(kInfo[infono], buf, buflen, 0, 0);
 }
 
-SPI_EXPORT int WINAPI IsSupported(LPCSTR filename, DWORD_PTR dw) {
+SPI_EXPORT int WINAPI IsSupported(LPCSTR filename, ULONG_PTR dw) {
     lstrcpynA(g_lastSupportedName, filename ? filename : "", MAX_PATH);
     return memcmp((const void*)(uintptr_t)dw, "VVA1", 4) == 0;
 }
@@ -76,7 +76,7 @@ static inline uint32_t Sum(const uint8_t* p, uint32_t n) {
     return s;
 }
 
-SPI_EXPORT int WINAPI GetArchiveInfo(LPCSTR buf, LONG len, UINT flag, HLOCAL* lphInf) {
+SPI_EXPORT int WINAPI GetArchiveInfo(LPCSTR buf, LONG_PTR len, UINT flag, HLOCAL* lphInf) {
     if ((flag & 7) != 0) return SPI_NOT_IMPLEMENTED;
 #ifdef FAILING
     (void)buf, (void)len;
@@ -134,12 +134,12 @@ SPI_EXPORT int WINAPI GetArchiveInfo(LPCSTR buf, LONG len, UINT flag, HLOCAL* lp
 #endif
 }
 
-SPI_EXPORT int WINAPI GetFileInfo(LPCSTR buf, LONG len, LPCSTR filename, UINT flag, FileInfo* lpInfo) {
+SPI_EXPORT int WINAPI GetFileInfo(LPCSTR buf, LONG_PTR len, LPCSTR filename, UINT flag, FileInfo* lpInfo) {
     (void)buf, (void)len, (void)filename, (void)flag, (void)lpInfo;
     return SPI_NOT_IMPLEMENTED;
 }
 
-SPI_EXPORT int WINAPI GetFile(LPCSTR src, LONG len, LPSTR dest, UINT flag, ProgressFn progress, LONG lData) {
+SPI_EXPORT int WINAPI GetFile(LPCSTR src, LONG_PTR len, LPSTR dest, UINT flag, ProgressFn progress, LONG_PTR lData) {
     if ((flag & 7) != 0 || (flag & 0x700) != 0x100) return SPI_NOT_IMPLEMENTED; /* file in, memory out */
     if (!progress) g_nullProgress = 1; /* a real plug-in would crash on calling it */
 #ifdef FAILING

@@ -33,7 +33,7 @@ static uint8_t g_lastHead[2048];
 static int g_isSupportedCalls;
 static int g_nullProgress;
 static int g_progressCalls;
-static LONG g_lastLData;
+static LONG_PTR g_lastLData;
 static HWND g_configParent;
 static int g_configFnc = -1;
 static HLOCAL g_leftHandle;
@@ -70,7 +70,7 @@ SPI_EXPORT int WINAPI ConfigurationDlg(HWND parent, int fnc) {
 
 static int IsOurs(const uint8_t* p) { return memcmp(p, "VVI1", 4) == 0; }
 
-SPI_EXPORT int WINAPI IsSupported(LPCSTR filename, DWORD_PTR dw) {
+SPI_EXPORT int WINAPI IsSupported(LPCSTR filename, ULONG_PTR dw) {
     (void)filename;
     UpsetFpu();
     ++g_isSupportedCalls;
@@ -83,17 +83,17 @@ SPI_EXPORT int WINAPI IsSupported(LPCSTR filename, DWORD_PTR dw) {
 #endif
 }
 
-static inline int ParseHeader(LPCSTR buf, LONG len, UINT flag, int* w, int* h) {
+static inline int ParseHeader(LPCSTR buf, LONG_PTR len, UINT flag, int* w, int* h) {
     if ((flag & 7) != 1) return SPI_NOT_IMPLEMENTED; /* memory input only */
     const uint8_t* p = (const uint8_t*)buf;
     if (len < 8 || !IsOurs(p)) return SPI_UNKNOWN_FORMAT;
     *w = Get16(p + 4);
     *h = Get16(p + 6);
-    if (*w == 0 || *h == 0 || (LONG)(8 + *w * *h * 3) > len) return SPI_BROKEN;
+    if (*w == 0 || *h == 0 || (LONG_PTR)(8 + *w * *h * 3) > len) return SPI_BROKEN;
     return SPI_OK;
 }
 
-SPI_EXPORT int WINAPI GetPictureInfo(LPCSTR buf, LONG len, UINT flag, PictureInfo* info) {
+SPI_EXPORT int WINAPI GetPictureInfo(LPCSTR buf, LONG_PTR len, UINT flag, PictureInfo* info) {
     UpsetFpu();
 #ifdef FAILING
     (void)buf, (void)len, (void)flag;
@@ -119,7 +119,7 @@ SPI_EXPORT int WINAPI GetPictureInfo(LPCSTR buf, LONG len, UINT flag, PictureInf
 #endif
 }
 
-static inline int Progress(ProgressFn progress, int num, int denom, LONG lData) {
+static inline int Progress(ProgressFn progress, int num, int denom, LONG_PTR lData) {
     ++g_progressCalls;
     g_lastLData = lData;
     if (!progress) { /* a real plug-in would crash here */
@@ -130,8 +130,8 @@ static inline int Progress(ProgressFn progress, int num, int denom, LONG lData) 
 }
 
 #ifndef NO_GET_PICTURE
-SPI_EXPORT int WINAPI GetPicture(LPCSTR buf, LONG len, UINT flag, HLOCAL* pHBInfo, HLOCAL* pHBm,
-                                 ProgressFn progress, LONG lData) {
+SPI_EXPORT int WINAPI GetPicture(LPCSTR buf, LONG_PTR len, UINT flag, HLOCAL* pHBInfo, HLOCAL* pHBm,
+                                 ProgressFn progress, LONG_PTR lData) {
     UpsetFpu();
 #ifdef FAILING
     (void)buf, (void)len, (void)flag, (void)progress, (void)lData;
@@ -209,8 +209,8 @@ SPI_EXPORT int WINAPI GetPicture(LPCSTR buf, LONG len, UINT flag, HLOCAL* pHBInf
 }
 #endif
 
-SPI_EXPORT int WINAPI GetPreview(LPCSTR buf, LONG len, UINT flag, HLOCAL* pHBInfo, HLOCAL* pHBm,
-                                 ProgressFn progress, LONG lData) {
+SPI_EXPORT int WINAPI GetPreview(LPCSTR buf, LONG_PTR len, UINT flag, HLOCAL* pHBInfo, HLOCAL* pHBm,
+                                 ProgressFn progress, LONG_PTR lData) {
     (void)buf, (void)len, (void)flag, (void)pHBInfo, (void)pHBm, (void)progress, (void)lData;
     return SPI_NOT_IMPLEMENTED;
 }

@@ -10,7 +10,7 @@
 
 #define SPI_EXPORT __declspec(dllexport)
 
-typedef int(WINAPI* ProgressFn)(int nNum, int nDenom, LONG lData);
+typedef int(WINAPI* ProgressFn)(int nNum, int nDenom, LONG_PTR lData);
 
 #pragma pack(push, 1)
 typedef struct {

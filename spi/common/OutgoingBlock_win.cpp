@@ -1,8 +1,8 @@
-#include "spi/common/LocalBlock_win.h"
+#include "spi/common/OutgoingBlock_win.h"
 
-TLocalBlock::~TLocalBlock() { Unlock(); }
+TOutgoingBlock::~TOutgoingBlock() { Unlock(); }
 
-TSpiResult TLocalBlock::Allocate(size_t size, bool zeroed) {
+TSpiResult TOutgoingBlock::Allocate(size_t size, bool zeroed) {
     Unlock();
     block_.reset();
     // A movable block of zero bytes is born discarded and cannot be locked; a fixed one can.
@@ -18,12 +18,12 @@ TSpiResult TLocalBlock::Allocate(size_t size, bool zeroed) {
     return srSuccess;
 }
 
-HLOCAL TLocalBlock::Release() {
+HLOCAL TOutgoingBlock::Release() {
     Unlock();
     return block_.release();
 }
 
-void TLocalBlock::Unlock() {
+void TOutgoingBlock::Unlock() {
     if (locked_) LocalUnlock(block_.get());
     locked_ = false;
     data_ = nullptr;

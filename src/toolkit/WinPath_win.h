@@ -1,5 +1,5 @@
 #pragma once
-// Paths the plug-in host asks Windows for.
+// Paths the program asks Windows for.
 #include <windows.h>
 
 #include <string>
@@ -27,4 +27,12 @@ inline std::wstring ModuleFileName(HMODULE module) {
         }
         buf.resize(buf.size() * 2);  // the path was cut short: try a larger buffer
     }
+}
+
+// The folder of a loaded module (null: the program file), without a trailing backslash; empty on
+// failure. The program's own folder as the program uses it is ProgramFolder(), which tests can set.
+inline std::wstring ModuleFolder(HMODULE module) {
+    const std::wstring path = ModuleFileName(module);
+    const size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
 }

@@ -9,12 +9,12 @@
 #include "spi/common/SpiResult.h"
 #include "toolkit/Handles_win.h"
 
-class TLocalBlock {
+class TOutgoingBlock {
 public:
-    TLocalBlock() = default;
-    TLocalBlock(const TLocalBlock&) = delete;
-    TLocalBlock& operator=(const TLocalBlock&) = delete;
-    ~TLocalBlock();
+    TOutgoingBlock() = default;
+    TOutgoingBlock(const TOutgoingBlock&) = delete;
+    TOutgoingBlock& operator=(const TOutgoingBlock&) = delete;
+    ~TOutgoingBlock();
 
     // A new block of exactly size bytes, locked for filling; zeroed on request.
     TSpiResult Allocate(size_t size, bool zeroed);
