@@ -225,7 +225,7 @@ private:
     TUniqueFile file_;
 };
 
-TSpiResult File(LPCSTR src, LONG len, LPSTR dest, UINT flag, FARPROC callback, LONG data) {
+TSpiResult File(LPCSTR src, LONG len, LPSTR dest, UINT flag, FARPROC callback, LONG_PTR data) {
     if (!dest) return srInternalError;
     // In memory there would be the archive but no place for the member's position.
     if ((flag & kInputMask) != kInputFile) return srNotImplemented;
@@ -260,7 +260,7 @@ SPI_EXPORT int WINAPI GetPluginInfo(int infono, LPSTR buf, int buflen) {
     return CopyToCallerBuffer(kPluginInfo[infono], buf, buflen);
 }
 
-SPI_EXPORT int WINAPI IsSupported(LPCSTR /*filename: the content decides*/, DWORD dw) {
+SPI_EXPORT int WINAPI IsSupported(LPCSTR /*filename: the content decides*/, DWORD_PTR dw) {
     return AnswerIsSupported(dw, kHeadSize,
                              [](std::span<const uint8_t> head) { return DetectArchiveFormat(head) != TArchiveFormat::afUnknown; });
 }
@@ -273,6 +273,6 @@ SPI_EXPORT int WINAPI GetFileInfo(LPCSTR buf, LONG len, LPCSTR filename, UINT fl
     return Guarded([&] { return FileInfo(buf, len, filename, flag, lpInfo); });
 }
 
-SPI_EXPORT int WINAPI GetFile(LPCSTR src, LONG len, LPSTR dest, UINT flag, FARPROC prgressCallback, LONG lData) {
+SPI_EXPORT int WINAPI GetFile(LPCSTR src, LONG len, LPSTR dest, UINT flag, FARPROC prgressCallback, LONG_PTR lData) {
     return Guarded([&] { return File(src, len, dest, flag, prgressCallback, lData); });
 }

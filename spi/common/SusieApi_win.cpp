@@ -5,7 +5,7 @@
 #include <climits>
 #include <cstring>
 
-TProgress MakeProgress(FARPROC callback, LONG data) {
+TProgress MakeProgress(FARPROC callback, LONG_PTR data) {
     if (!callback) return {};
     // Through a plain function pointer type: a direct cast between function types warns.
     const auto fn = reinterpret_cast<TSusieProgressFn>(reinterpret_cast<void (*)()>(callback));
@@ -27,7 +27,7 @@ int CopyToCallerBuffer(const char* text, LPSTR buf, int buflen) {
     return static_cast<int>(n);
 }
 
-int AnswerIsSupported(DWORD dw, size_t headSize, const std::function<bool(std::span<const uint8_t>)>& recognise) {
+int AnswerIsSupported(DWORD_PTR dw, size_t headSize, const std::function<bool(std::span<const uint8_t>)>& recognise) {
     try {
         if (IsHandleArgument(dw)) {
             const auto file = reinterpret_cast<HANDLE>(static_cast<DWORD_PTR>(dw));

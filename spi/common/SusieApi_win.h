@@ -30,7 +30,7 @@ struct TSusieFileInfo {
     DWORD crc;
 };
 #pragma pack(pop)
-static_assert(sizeof(TSusiePictureInfo) == 26);
+static_assert(sizeof(TSusiePictureInfo) == 22 + sizeof(HLOCAL));  // 26 bytes in 32-bit plug-ins
 static_assert(sizeof(TSusieFileInfo) == 428);
 
 // flag & kInputMask: where the data comes from.
@@ -44,11 +44,11 @@ constexpr UINT kOutputMemory = 0x100; // dest is the address of an HLOCAL
 // GetFileInfo: compare member names ignoring case.
 constexpr UINT kIgnoreCase = 0x80;
 
-using TSusieProgressFn = int(WINAPI*)(int nNum, int nDenom, LONG lData);
+using TSusieProgressFn = int(WINAPI*)(int nNum, int nDenom, LONG_PTR lData);
 
 // The host's progress callback as a TProgress (which answers false to stop). A null callback
 // never stops. Counts beyond int are scaled down so that the ratio stays right.
-TProgress MakeProgress(FARPROC callback, LONG data);
+TProgress MakeProgress(FARPROC callback, LONG_PTR data);
 
 // Copies text into a caller's buffer of buflen bytes, cut to fit and NUL-terminated, and returns
 // the number of characters written (0 when nothing fits).
@@ -60,7 +60,7 @@ inline bool IsHandleArgument(DWORD_PTR dw) { return (dw & 0xFFFF0000u) == 0; }
 
 // IsSupported's answer: the file's first headSize bytes, read from the handle or taken from the
 // address that dw holds, go to recognise. Nothing raised leaves: a failure answers 0.
-int AnswerIsSupported(DWORD dw, size_t headSize, const std::function<bool(std::span<const uint8_t>)>& recognise);
+int AnswerIsSupported(DWORD_PTR dw, size_t headSize, const std::function<bool(std::span<const uint8_t>)>& recognise);
 
 // Runs an export's body: no exception may leave an export, since the host is not ours and may not
 // be C++. Memory exhaustion is srNoMemory, anything else srInternalError.

@@ -92,7 +92,7 @@ TSpiResult PictureInfo(LPCSTR buf, LONG len, UINT flag, TSusiePictureInfo* info)
     return srSuccess;
 }
 
-TSpiResult Picture(LPCSTR buf, LONG len, UINT flag, HANDLE* pHBInfo, HANDLE* pHBm, FARPROC callback, LONG data) {
+TSpiResult Picture(LPCSTR buf, LONG len, UINT flag, HANDLE* pHBInfo, HANDLE* pHBm, FARPROC callback, LONG_PTR data) {
     if (!pHBInfo || !pHBm) return srInternalError;
     *pHBInfo = nullptr;
     *pHBm = nullptr;
@@ -137,7 +137,7 @@ SPI_EXPORT int WINAPI GetPluginInfo(int infono, LPSTR buf, int buflen) {
     }
 }
 
-SPI_EXPORT int WINAPI IsSupported(LPCSTR /*filename: the content decides*/, DWORD dw) {
+SPI_EXPORT int WINAPI IsSupported(LPCSTR /*filename: the content decides*/, DWORD_PTR dw) {
     return AnswerIsSupported(dw, kHeadSize, [](std::span<const uint8_t> head) {
         return DetectPictureFormat(head) != TPictureFormat::pfUnknown || WicRecognises(head);
     });
@@ -148,7 +148,7 @@ SPI_EXPORT int WINAPI GetPictureInfo(LPCSTR buf, LONG len, UINT flag, TSusiePict
 }
 
 SPI_EXPORT int WINAPI GetPicture(LPCSTR buf, LONG len, UINT flag, HANDLE* pHBInfo, HANDLE* pHBm,
-                                 FARPROC lpPrgressCallback, LONG lData) {
+                                 FARPROC lpPrgressCallback, LONG_PTR lData) {
     return Guarded([&] { return Picture(buf, len, flag, pHBInfo, pHBm, lpPrgressCallback, lData); });
 }
 

@@ -55,7 +55,7 @@ public:
     void LoadFromFileSPI(const std::wstring& name, TInSPI* spi);
 
     // The callback handed to plug-ins: reports progress to the owner and never asks them to stop.
-    static int WINAPI ProgressCallback(int nNum, int nDenom, LONG lData);
+    static int WINAPI ProgressCallback(int nNum, int nDenom, LONG_PTR lData);
 
 private:
     class TNameScope;

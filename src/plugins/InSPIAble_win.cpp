@@ -134,7 +134,7 @@ bool TInSPIAble::DecodeBuffer(const uint8_t* data, size_t size, TInSPI& spi) {
 
     HLOCAL info = nullptr, bits = nullptr;
     const int result = spi.GetPicture(buf, len, kSusieInputMemory, &info, &bits, &ProgressCallback,
-                                      static_cast<LONG>(reinterpret_cast<intptr_t>(this)));
+                                      reinterpret_cast<LONG_PTR>(this));
     // A failing plug-in may leave its out-handles as they were: they are only taken on success.
     if (result != 0) return false;
     TLocalBlock infoBlock(info), bitsBlock(bits);
@@ -142,7 +142,7 @@ bool TInSPIAble::DecodeBuffer(const uint8_t* data, size_t size, TInSPI& spi) {
     return takeDIB_(infoBlock.Bytes(), bitsBlock.Bytes(), pictureInfo);
 }
 
-int WINAPI TInSPIAble::ProgressCallback(int nNum, int nDenom, LONG lData) {
+int WINAPI TInSPIAble::ProgressCallback(int nNum, int nDenom, LONG_PTR lData) {
     // Nothing may unwind into the plug-in; the answer is always "go on".
     try {
         auto* loader = reinterpret_cast<TInSPIAble*>(static_cast<intptr_t>(lData));

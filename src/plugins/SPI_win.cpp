@@ -25,7 +25,7 @@ constexpr int kInfoBufferSize = 256;
 constexpr int kMaxFormats = 256;
 
 // Handed to plug-ins wherever no progress is wanted: some plug-ins crash on a null callback.
-int WINAPI NoProgress(int, int, LONG) { return 0; }
+int WINAPI NoProgress(int, int, LONG_PTR) { return 0; }
 
 // The head a plug-in's IsSupported reads: the caller's bytes when there are enough, otherwise a
 // zero-padded copy.
@@ -141,7 +141,7 @@ int TInSPI::IsSupported(LPCSTR filename, std::span<const uint8_t> head) {
 }
 
 int TInSPI::GetPicture(LPCSTR buf, LONG len, UINT flag, HLOCAL* pHBInfo, HLOCAL* pHBm, TSusieProgress progress,
-                       LONG lData) {
+                       LONG_PTR lData) {
     TCall call(*this, getPicture_ != nullptr, "GetPicture");
     if (pHBInfo) *pHBInfo = nullptr;
     if (pHBm) *pHBm = nullptr;
@@ -169,7 +169,7 @@ int TAmSPI::IsSupported(LPCSTR filename, std::span<const uint8_t> head) {
     return isSupported_(filename, h.Address());
 }
 
-int TAmSPI::GetFile(LPCSTR src, LONG len, LPSTR dest, UINT flag, TSusieProgress progress, LONG lData) {
+int TAmSPI::GetFile(LPCSTR src, LONG len, LPSTR dest, UINT flag, TSusieProgress progress, LONG_PTR lData) {
     TCall call(*this, getFile_ != nullptr, "GetFile");
     if (dest && (flag & kSusieOutputMask) == kSusieOutputMemory) *reinterpret_cast<HLOCAL*>(dest) = nullptr;
     return getFile_(src, len, dest, flag, progress ? progress : NoProgress, lData);

@@ -132,7 +132,7 @@ public:
     int IsSupported(LPCSTR filename, std::span<const uint8_t> head);
     // Both out-handles are set to null before the call; a null callback becomes one that answers 0.
     int GetPicture(LPCSTR buf, LONG len, UINT flag, HLOCAL* pHBInfo, HLOCAL* pHBm, TSusieProgress progress,
-                   LONG lData);
+                   LONG_PTR lData);
 
 private:
     IsSupportedFn isSupported_;
@@ -153,7 +153,7 @@ public:
     int IsSupported(LPCSTR filename, std::span<const uint8_t> head);
     // For memory output dest is the address of a handle, set to null before the call; a null
     // callback becomes one that answers 0.
-    int GetFile(LPCSTR src, LONG len, LPSTR dest, UINT flag, TSusieProgress progress, LONG lData);
+    int GetFile(LPCSTR src, LONG len, LPSTR dest, UINT flag, TSusieProgress progress, LONG_PTR lData);
 
     // Lists an archive's members (GetArchiveInfo on the file from offset 0). Records are taken
     // only while a whole one lies inside the block, up to the terminating record. Returns false,

@@ -7,9 +7,6 @@
 
 #include "plugins/SusieRecords.h"
 
-// Plug-ins are 32-bit DLLs, and IsSupported takes a pointer in a 32-bit integer.
-static_assert(sizeof(void*) == 4, "the plug-in host is built for 32-bit Windows only");
-
 #pragma pack(push, 1)
 struct TSusiePictureInfo {
     int32_t left;
@@ -22,7 +19,8 @@ struct TSusiePictureInfo {
     HLOCAL hInfo;  // text about the picture, or null
 };
 #pragma pack(pop)
-static_assert(sizeof(TSusiePictureInfo) == 26, "picture-information record is 26 bytes");
+// 26 bytes in the 32-bit plug-ins users have; a 64-bit build carries a pointer-sized handle.
+static_assert(sizeof(TSusiePictureInfo) == 22 + sizeof(HLOCAL), "picture-information record is packed");
 
 // GetFile's flag: where the member comes from (bits 0-2) and where it goes (bits 8-10).
 enum : UINT {
@@ -34,18 +32,18 @@ enum : UINT {
 };
 
 // The progress callback: a non-zero answer asks the plug-in to stop.
-using TSusieProgress = int(WINAPI*)(int nNum, int nDenom, LONG lData);
+using TSusieProgress = int(WINAPI*)(int nNum, int nDenom, LONG_PTR lData);
 
 using GetPluginInfoFn = int(WINAPI*)(int infono, LPSTR buf, int buflen);
 using ConfigurationDlgFn = int(WINAPI*)(HWND parent, int fnc);
 // dw is a file handle or the address of the file's head; this program always passes an address.
-using IsSupportedFn = int(WINAPI*)(LPCSTR filename, DWORD dw);
+using IsSupportedFn = int(WINAPI*)(LPCSTR filename, ULONG_PTR dw);
 using GetPictureInfoFn = int(WINAPI*)(LPCSTR buf, LONG len, UINT flag, TSusiePictureInfo* lpInfo);
 using GetPictureFn = int(WINAPI*)(LPCSTR buf, LONG len, UINT flag, HLOCAL* pHBInfo, HLOCAL* pHBm,
-                                  TSusieProgress lpPrgressCallback, LONG lData);
+                                  TSusieProgress lpPrgressCallback, LONG_PTR lData);
 using GetPreviewFn = GetPictureFn;
 using GetArchiveInfoFn = int(WINAPI*)(LPCSTR buf, LONG len, UINT flag, HLOCAL* lphInf);
 using GetFileInfoFn = int(WINAPI*)(LPCSTR buf, LONG len, LPCSTR filename, UINT flag, TSusieFileInfo* lpInfo);
 // dest is the address of a handle for memory output, or a folder name for file output.
 using GetFileFn = int(WINAPI*)(LPCSTR src, LONG len, LPSTR dest, UINT flag, TSusieProgress prgressCallback,
-                               LONG lData);
+                               LONG_PTR lData);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cwchar>
+
 #include "common/TempDir.h"
 
 namespace {
@@ -35,9 +37,19 @@ TTempDir::TTempDir(const std::wstring& parent) {
         base.assign(buf, n);
     }
     if (!base.empty() && base.back() == L'\\') base.pop_back();
+    // Process ids are reused at once under Wine, and a folder of a finished process may still be
+    // on its way out: the name carries the moment this process first asked, so no two processes
+    // ever share one.
+    static const std::wstring processTag = [] {
+        LARGE_INTEGER now;
+        QueryPerformanceCounter(&now);
+        wchar_t tag[40];
+        swprintf(tag, 40, L"%lu-%llx", GetCurrentProcessId(), static_cast<unsigned long long>(now.QuadPart));
+        return std::wstring(tag);
+    }();
     static unsigned counter = 0;
     for (;;) {
-        path_ = base + L"\\vvtest-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
+        path_ = base + L"\\vvtest-" + processTag + L"-" + std::to_wstring(++counter);
         if (CreateDirectoryW(path_.c_str(), nullptr)) return;
         if (GetLastError() != ERROR_ALREADY_EXISTS) {
             ADD_FAILURE() << "cannot create a temporary folder";

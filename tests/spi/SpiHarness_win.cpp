@@ -38,7 +38,7 @@ int TSpiPlugin::GetPluginInfo(int infono, char* buf, int buflen) const {
     return Bind<int(WINAPI*)(int, LPSTR, int)>("GetPluginInfo")(infono, buf, buflen);
 }
 
-int TSpiPlugin::IsSupported(const char* filename, DWORD dw) const {
+int TSpiPlugin::IsSupported(const char* filename, DWORD_PTR dw) const {
     return Bind<int(WINAPI*)(LPCSTR, DWORD)>("IsSupported")(filename, dw);
 }
 
@@ -47,13 +47,13 @@ int TSpiPlugin::GetPictureInfo(const char* buf, LONG len, UINT flag, THostPictur
 }
 
 int TSpiPlugin::GetPicture(const char* buf, LONG len, UINT flag, HANDLE* info, HANDLE* bits,
-                           TProgressCallback progress, LONG data) const {
+                           TProgressCallback progress, LONG_PTR data) const {
     using Fn = int(WINAPI*)(LPCSTR, LONG, UINT, HANDLE*, HANDLE*, TProgressCallback, LONG);
     return Bind<Fn>("GetPicture")(buf, len, flag, info, bits, progress, data);
 }
 
 int TSpiPlugin::GetPreview(const char* buf, LONG len, UINT flag, HANDLE* info, HANDLE* bits,
-                           TProgressCallback progress, LONG data) const {
+                           TProgressCallback progress, LONG_PTR data) const {
     using Fn = int(WINAPI*)(LPCSTR, LONG, UINT, HANDLE*, HANDLE*, TProgressCallback, LONG);
     return Bind<Fn>("GetPreview")(buf, len, flag, info, bits, progress, data);
 }
@@ -68,7 +68,7 @@ int TSpiPlugin::GetFileInfo(const char* buf, LONG len, const char* filename, UIN
 }
 
 int TSpiPlugin::GetFile(const char* src, LONG len, char* dest, UINT flag, TProgressCallback progress,
-                        LONG data) const {
+                        LONG_PTR data) const {
     using Fn = int(WINAPI*)(LPCSTR, LONG, LPSTR, UINT, TProgressCallback, LONG);
     return Bind<Fn>("GetFile")(src, len, dest, flag, progress, data);
 }

@@ -26,10 +26,10 @@ struct THostFileInfo {
     uint32_t crc;
 };
 #pragma pack(pop)
-static_assert(sizeof(THostPictureInfo) == 26);
+static_assert(sizeof(THostPictureInfo) == 22 + sizeof(void*));  // 26 bytes in a 32-bit host
 static_assert(sizeof(THostFileInfo) == 428);
 
-using TProgressCallback = int(WINAPI*)(int nNum, int nDenom, LONG lData);
+using TProgressCallback = int(WINAPI*)(int nNum, int nDenom, LONG_PTR lData);
 
 class TSpiPlugin {
 public:
@@ -42,15 +42,15 @@ public:
     // Every entry of GetPluginInfo, from 0 to the first that answers 0.
     std::vector<std::string> PluginInfo() const;
     int GetPluginInfo(int infono, char* buf, int buflen) const;
-    int IsSupported(const char* filename, DWORD dw) const;
+    int IsSupported(const char* filename, DWORD_PTR dw) const;
     int GetPictureInfo(const char* buf, LONG len, UINT flag, THostPictureInfo* info) const;
     int GetPicture(const char* buf, LONG len, UINT flag, HANDLE* info, HANDLE* bits, TProgressCallback progress,
-                   LONG data) const;
+                   LONG_PTR data) const;
     int GetPreview(const char* buf, LONG len, UINT flag, HANDLE* info, HANDLE* bits, TProgressCallback progress,
-                   LONG data) const;
+                   LONG_PTR data) const;
     int GetArchiveInfo(const char* buf, LONG len, UINT flag, HLOCAL* info) const;
     int GetFileInfo(const char* buf, LONG len, const char* filename, UINT flag, THostFileInfo* info) const;
-    int GetFile(const char* src, LONG len, char* dest, UINT flag, TProgressCallback progress, LONG data) const;
+    int GetFile(const char* src, LONG len, char* dest, UINT flag, TProgressCallback progress, LONG_PTR data) const;
 
 private:
     template <class Fn>

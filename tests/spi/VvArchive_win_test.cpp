@@ -46,7 +46,7 @@ protected:
         int result;
         TBytes data;
     };
-    TGot GetToMemory(const std::string& path, uint32_t position, TProgressCallback progress = nullptr, LONG data = 0) {
+    TGot GetToMemory(const std::string& path, uint32_t position, TProgressCallback progress = nullptr, LONG_PTR data = 0) {
         HLOCAL h = nullptr;
         TGot out{spi_.GetFile(path.c_str(), static_cast<LONG>(position), reinterpret_cast<char*>(&h), 0x100, progress, data), {}};
         if (out.result == 0)
@@ -299,7 +299,7 @@ struct TCalls {
     int stopAt = -1;
 };
 
-int WINAPI CountProgress(int, int, LONG data) {
+int WINAPI CountProgress(int, int, LONG_PTR data) {
     auto* calls = reinterpret_cast<TCalls*>(static_cast<LONG_PTR>(data));
     return calls->count++ == calls->stopAt;
 }

@@ -26,7 +26,7 @@ struct TDibBlocks {
 };
 
 TDibBlocks GetPicture(const TSpiPlugin& spi, const char* buf, LONG len, UINT flag,
-                      TProgressCallback progress = nullptr, LONG data = 0) {
+                      TProgressCallback progress = nullptr, LONG_PTR data = 0) {
     HANDLE info = nullptr, bits = nullptr;
     TDibBlocks out;
     out.result = spi.GetPicture(buf, len, flag, &info, &bits, progress, data);
@@ -177,7 +177,7 @@ struct TCalls {
     int stopAt = -1;  // the call that answers "stop"
 };
 
-int WINAPI RecordProgress(int num, int denom, LONG data) {
+int WINAPI RecordProgress(int num, int denom, LONG_PTR data) {
     auto* calls = reinterpret_cast<TCalls*>(static_cast<LONG_PTR>(data));
     calls->seen.emplace_back(num, denom);
     return static_cast<int>(calls->seen.size()) - 1 == calls->stopAt;
@@ -187,7 +187,7 @@ TEST_F(VvImage, ProgressAndCancel) {
     const TBytes png = WritePng(MakePixels(4, 300, 3));
     const auto* buf = reinterpret_cast<const char*>(png.data());
     TCalls calls;
-    const LONG data = static_cast<LONG>(reinterpret_cast<LONG_PTR>(&calls));
+    const LONG_PTR data = reinterpret_cast<LONG_PTR>(&calls);
     ASSERT_EQ(GetPicture(spi_, buf, static_cast<LONG>(png.size()), 1, RecordProgress, data).result, 0);
     ASSERT_GE(calls.seen.size(), 3u);
     EXPECT_EQ(calls.seen.front(), std::make_pair(0, 300));

@@ -23,7 +23,7 @@ SPI_EXPORT int WINAPI GetPluginInfo(int infono, LPSTR buf, int buflen) {
     return CopyInfoText(kInfo[infono], buf, buflen, 0, 0);
 }
 
-SPI_EXPORT int WINAPI IsSupported(LPCSTR filename, DWORD dw) {
+SPI_EXPORT int WINAPI IsSupported(LPCSTR filename, DWORD_PTR dw) {
     lstrcpynA(g_lastSupportedName, filename ? filename : "", MAX_PATH);
     return memcmp((const void*)(uintptr_t)dw, "VVA1", 4) == 0;
 }

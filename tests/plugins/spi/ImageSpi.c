@@ -60,7 +60,7 @@ SPI_EXPORT int WINAPI ConfigurationDlg(HWND parent, int fnc) {
 
 static int IsOurs(const uint8_t* p) { return memcmp(p, "VVI1", 4) == 0; }
 
-SPI_EXPORT int WINAPI IsSupported(LPCSTR filename, DWORD dw) {
+SPI_EXPORT int WINAPI IsSupported(LPCSTR filename, DWORD_PTR dw) {
     (void)filename;
     UpsetFpu();
     ++g_isSupportedCalls;

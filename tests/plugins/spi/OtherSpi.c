@@ -10,7 +10,7 @@ __declspec(dllimport) const char* VVHelperVersion(void);
 #endif
 
 #ifdef NO_PLUGIN_INFO
-SPI_EXPORT int WINAPI IsSupported(LPCSTR filename, DWORD dw) {
+SPI_EXPORT int WINAPI IsSupported(LPCSTR filename, DWORD_PTR dw) {
     (void)filename, (void)dw;
     return 1;
 }
