@@ -165,11 +165,29 @@ TSpiResult TWicPicture::Decode(std::span<const uint8_t> data, const TProgress& p
     if ((r = PlanDib(width, height, order_ == TPixelOrder::poGrey, planned)) != srSuccess) return r;
     if (progress && !progress(0, height)) return srAborted;
 
-    if (FAILED(hr = factory_->CreateFormatConverter(converter_.put()))) return Fail(hr);
-    hr = converter_->Initialize(frame_.get(), output, WICBitmapDitherTypeNone, nullptr, 0.0, WICBitmapPaletteTypeCustom);
+    // A converter may accept a pair of formats and only fail when it is asked for pixels (Wine
+    // converts indexed pictures to 32-bit BGRA but not to 24-bit BGR); one pixel tells. Every
+    // format converts to BGRA, which composes to the same colours.
+    hr = StartConverter(output);
+    if (FAILED(hr) && output != GUID_WICPixelFormat32bppBGRA) {
+        output = GUID_WICPixelFormat32bppBGRA;
+        order_ = TPixelOrder::poBgra;
+        if ((r = PlanDib(width, height, false, planned)) != srSuccess) return r;
+        hr = StartConverter(output);
+    }
     if (FAILED(hr)) return Fail(hr);
     layout_ = planned;
     return srSuccess;
+}
+
+HRESULT TWicPicture::StartConverter(const GUID& output) {
+    HRESULT hr = factory_->CreateFormatConverter(converter_.put());
+    if (FAILED(hr)) return hr;
+    hr = converter_->Initialize(frame_.get(), output, WICBitmapDitherTypeNone, nullptr, 0.0, WICBitmapPaletteTypeCustom);
+    if (FAILED(hr)) return hr;
+    const WICRect first{0, 0, 1, 1};
+    BYTE pixel[4];
+    return converter_->CopyPixels(&first, sizeof pixel, sizeof pixel, pixel);
 }
 
 TSpiResult TWicPicture::WriteBits(uint8_t* dest, const TProgress& progress) {

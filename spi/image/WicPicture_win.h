@@ -61,6 +61,7 @@ public:
 private:
     TSpiResult Fail(HRESULT hr) const;
     TSpiResult ChooseOutput(const GUID& pixelFormat, GUID& output);
+    HRESULT StartConverter(const GUID& output);
 
     TComScope com_;  // first: it outlives every interface below
     TComPtr<IWICImagingFactory> factory_;

@@ -48,13 +48,13 @@ int TSpiPlugin::GetPictureInfo(const char* buf, LONG len, UINT flag, THostPictur
 
 int TSpiPlugin::GetPicture(const char* buf, LONG len, UINT flag, HANDLE* info, HANDLE* bits,
                            TProgressCallback progress, LONG_PTR data) const {
-    using Fn = int(WINAPI*)(LPCSTR, LONG, UINT, HANDLE*, HANDLE*, TProgressCallback, LONG);
+    using Fn = int(WINAPI*)(LPCSTR, LONG, UINT, HANDLE*, HANDLE*, TProgressCallback, LONG_PTR);
     return Bind<Fn>("GetPicture")(buf, len, flag, info, bits, progress, data);
 }
 
 int TSpiPlugin::GetPreview(const char* buf, LONG len, UINT flag, HANDLE* info, HANDLE* bits,
                            TProgressCallback progress, LONG_PTR data) const {
-    using Fn = int(WINAPI*)(LPCSTR, LONG, UINT, HANDLE*, HANDLE*, TProgressCallback, LONG);
+    using Fn = int(WINAPI*)(LPCSTR, LONG, UINT, HANDLE*, HANDLE*, TProgressCallback, LONG_PTR);
     return Bind<Fn>("GetPreview")(buf, len, flag, info, bits, progress, data);
 }
 
@@ -69,7 +69,7 @@ int TSpiPlugin::GetFileInfo(const char* buf, LONG len, const char* filename, UIN
 
 int TSpiPlugin::GetFile(const char* src, LONG len, char* dest, UINT flag, TProgressCallback progress,
                         LONG_PTR data) const {
-    using Fn = int(WINAPI*)(LPCSTR, LONG, LPSTR, UINT, TProgressCallback, LONG);
+    using Fn = int(WINAPI*)(LPCSTR, LONG, LPSTR, UINT, TProgressCallback, LONG_PTR);
     return Bind<Fn>("GetFile")(src, len, dest, flag, progress, data);
 }
 

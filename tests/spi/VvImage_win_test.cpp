@@ -294,7 +294,7 @@ TEST_F(VvImage, ProgressAndCancel) {
         SCOPED_TRACE(stopAt);
         TCalls stopping;
         stopping.stopAt = stopAt;
-        const LONG d = static_cast<LONG>(reinterpret_cast<LONG_PTR>(&stopping));
+        const LONG_PTR d = reinterpret_cast<LONG_PTR>(&stopping);
         EXPECT_EQ(GetPicture(spi_, buf, static_cast<LONG>(png.size()), 1, RecordProgress, d).result, 1);
         EXPECT_EQ(static_cast<int>(stopping.seen.size()), stopAt + 1);
     }
