@@ -17,8 +17,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (checked != srSuccess) return 0;
     if (IsSystemFormat(format) || header.format != format) abort();
 
+    std::vector<uint8_t> storage;
+    const std::span<const uint8_t> input = StbInput(bytes, header, storage);
     int width = 0, height = 0, channels = 0;
-    uint8_t* pixels = stbi_load_from_memory(data, static_cast<int>(size), &width, &height, &channels, 0);
+    uint8_t* pixels = stbi_load_from_memory(input.data(), static_cast<int>(input.size()), &width, &height, &channels, 0);
     if (!pixels) return 0;  // refused by stb_image itself
     stbi_image_free(pixels);
     if (width != header.width || height != header.height || channels != header.channels) abort();

@@ -1,6 +1,7 @@
 #include "spi/image/PictureDecoder.h"
 
 #include <cstring>
+#include <vector>
 
 #include "spi/image/StbConfig.h"
 
@@ -140,8 +141,10 @@ TSpiResult TStbPicture::Decode(std::span<const uint8_t> data, const TProgress& p
     if ((r = PlanDib(header.width, header.height, StbGrey(header), planned)) != srSuccess) return r;
     if (progress && !progress(0, static_cast<uint64_t>(planned.height))) return srAborted;
 
+    std::vector<uint8_t> storage;
+    const std::span<const uint8_t> input = StbInput(data, header, storage);
     int width = 0, height = 0, channels = 0;
-    pixels_ = stbi_load_from_memory(data.data(), ClampedSize(data), &width, &height, &channels, 0);
+    pixels_ = stbi_load_from_memory(input.data(), ClampedSize(input), &width, &height, &channels, 0);
     if (!pixels_) return FailureResult();
     // The checks above read the header as stb_image does; a picture that came out otherwise is
     // not the one they passed.

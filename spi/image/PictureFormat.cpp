@@ -131,6 +131,9 @@ TSpiResult CheckPsd(std::span<const uint8_t> data, TStbHeader& out) {
     const uint64_t least = compression == 0 ? pixels * planes * (depth / 8)
                                             : uint64_t{height} * channelCount * 2 + planes * 2 * CeilDiv(pixels, 128);
     if (data.size() - at < least) return srBrokenData;
+    out.psdChannels = channelCount;
+    out.psdDataAt = at;
+    out.psdPackBits = compression == 1;
     return Accept(TPictureFormat::pfPsd, width, height, 4, 4, out);
 }
 
@@ -300,4 +303,21 @@ TSpiResult CheckStbHeader(std::span<const uint8_t> data, TStbHeader& out) {
     case TPictureFormat::pfHdr: return CheckHdr(data, out);
     default: return srUnknownFormat;
     }
+}
+
+std::span<const uint8_t> StbInput(std::span<const uint8_t> data, const TStbHeader& header,
+                                  std::vector<uint8_t>& storage) {
+    if (header.format != TPictureFormat::pfPsd || header.psdChannels <= 3) return data;
+    storage.assign(data.begin(), data.end());
+    storage[12] = 0;  // channel count, big-endian
+    storage[13] = 3;
+    if (header.psdPackBits) {
+        // The row byte counts come channel after channel, before the coded data: the counts of
+        // the channels dropped go, the coded data of the first three channels comes first anyway.
+        const auto table = static_cast<ptrdiff_t>(header.psdDataAt);
+        const auto perChannel = static_cast<ptrdiff_t>(header.height) * 2;
+        storage.erase(storage.begin() + table + 3 * perChannel,
+                      storage.begin() + table + static_cast<ptrdiff_t>(header.psdChannels) * perChannel);
+    }
+    return storage;
 }

@@ -5,6 +5,7 @@
 // and correctly. Portable: no Windows types.
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "spi/common/SpiResult.h"
 
@@ -25,6 +26,10 @@ struct TStbHeader {
     int channels = 0;        // 1 grey, 2 grey and alpha, 3 RGB, 4 RGBA, as stb_image gives them
     bool alphaIsPadding = false;  // TGA with no alpha bits: the fourth byte is not opacity
     unsigned maxValue = 255;      // PNM samples run from 0 to this
+    // PSD: the channel count, where the pixel data starts, and whether it is PackBits-coded.
+    unsigned psdChannels = 0;
+    uint64_t psdDataAt = 0;
+    bool psdPackBits = false;
 };
 
 // Checks a TGA, PSD, PNM or HDR file before stb_image sees it: the header must describe a picture
@@ -33,3 +38,10 @@ struct TStbHeader {
 // PNM, PSD in a colour mode other than RGB, TGA stored right to left, ...), srBrokenData for
 // contradictions and files too short, srNoMemory for a picture too large to address.
 TSpiResult CheckStbHeader(std::span<const uint8_t> data, TStbHeader& out);
+
+// The bytes stb_image is given for a file that passed CheckStbHeader: the file itself, or for a PSD
+// of more than three channels a copy in storage that keeps only the first three. Photoshop stores
+// the merged picture already composed over white, so its alpha adds nothing here, and stb_image's
+// undoing of that composition converts out-of-range values (undefined behaviour).
+std::span<const uint8_t> StbInput(std::span<const uint8_t> data, const TStbHeader& header,
+                                  std::vector<uint8_t>& storage);

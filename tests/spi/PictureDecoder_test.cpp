@@ -345,6 +345,34 @@ TEST(TStbPicture, PaddingAndSampleRange) {
     EXPECT_EQ(TBytes(dib.bits.begin(), dib.bits.begin() + 4), (TBytes{0, 119, 255, 255}));
 }
 
+// A PSD of more than three channels: Photoshop stores the merged picture composed over white, so
+// its colours are shown as stored, whatever the fourth channel holds. stb_image's own undoing of
+// that composition overflowed on such files; raw and PackBits data both reach it without.
+TEST(TStbPicture, PsdExtraChannelsAreNotOpacity) {
+    // 2 x 1 pixels; planes red, green, blue, then a fourth (alpha or a saved selection) and a fifth.
+    const std::vector<TBytes> planes = {{0, 200}, {10, 100}, {20, 50}, {128, 1}, {7, 7}};
+    for (const bool packBits : {false, true}) {
+        SCOPED_TRACE(packBits ? "PackBits" : "raw");
+        TBytes b = Bytes("8BPS");
+        auto be16 = [&](uint16_t v) { b.insert(b.end(), {uint8_t(v >> 8), uint8_t(v)}); };
+        auto be32 = [&](uint32_t v) { be16(uint16_t(v >> 16)), be16(uint16_t(v)); };
+        be16(1), be32(0), be16(0), be16(5), be32(1), be32(2), be16(8), be16(3);
+        be32(0), be32(0), be32(0), be16(packBits ? 1 : 0);
+        if (packBits) {
+            for (size_t c = 0; c < planes.size(); ++c) be16(3);  // one row a channel, 3 bytes each
+            for (const TBytes& p : planes) b.insert(b.end(), {1, p[0], p[1]});  // a literal run of 2
+        } else {
+            for (const TBytes& p : planes) b.insert(b.end(), p.begin(), p.end());
+        }
+        TDib dib;
+        ASSERT_EQ(DecodeToDib(b, dib), srSuccess);
+        EXPECT_EQ(DibPixel(dib, 0, 0), (std::array<int, 3>{0, 10, 20}));
+        EXPECT_EQ(DibPixel(dib, 1, 0), (std::array<int, 3>{200, 100, 50}));
+    }
+    TDib dib;
+    EXPECT_EQ(DecodeToDib(ReadCrasher("../picture_psd-alpha-unmatte-converts-out-of-range.psd"), dib), srSuccess);
+}
+
 // The orders the system's decoders deliver, beside stb_image's, into DIB rows.
 TEST(WriteDibRow, PixelOrders) {
     TDibLayout grey, colour;
