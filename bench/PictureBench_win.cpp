@@ -98,6 +98,9 @@ bool DecodeStb(const TBytes& file, TBytes& dib) {
 }  // namespace
 
 int main() {
+    std::printf("System decoders:");
+    for (const TWicFormat& f : WicFormats()) std::printf(" %s (%s)", f.description.c_str(), f.patterns.c_str());
+    std::printf("\n");
     const TBytes rgb = MakePicture();
     TBytes jpeg, png;
     stbi_write_jpg_to_func(Append, &jpeg, kWidth, kHeight, 3, rgb.data(), 90);
