@@ -98,7 +98,9 @@ TSpiResult CheckTga(std::span<const uint8_t> data, TStbHeader& out) {
     const uint64_t stored = (bits + 7u) / 8;
     const uint64_t least = rle ? CeilDiv(pixels, 128) * (1 + stored) : pixels * stored;
     if (data.size() < dataStart || data.size() - dataStart < least) return srBrokenData;
-    out.alphaIsPadding = (channels == 2 || channels == 4) && (descriptor & 0x0F) == 0;
+    // The descriptor counts the attribute bits of a stored pixel: for true colour and grey, none
+    // means the fourth byte is padding; a colour map's entries carry their own alpha.
+    out.alphaIsPadding = mapType == 0 && (channels == 2 || channels == 4) && (descriptor & 0x0F) == 0;
     return Accept(TPictureFormat::pfTga, Le16(h + 12), Le16(h + 14), channels, 4, out);
 }
 
@@ -145,7 +147,8 @@ public:
     bool AtEnd() const { return pos_ >= data_.size(); }
     size_t Position() const { return pos_; }
     // A header line as stb_image takes it: up to '\n', the last byte before the end dropped,
-    // longer lines cut at 1023 characters.
+    // longer lines cut at 1023 characters, and then read as a C string: up to a NUL byte (so that
+    // a line that starts with one ends the header, as an empty line does).
     std::string Line() {
         std::string line;
         char c = static_cast<char>(Get());
@@ -158,6 +161,7 @@ public:
             }
             c = static_cast<char>(Get());
         }
+        line.resize(std::strlen(line.c_str()));
         return line;
     }
 

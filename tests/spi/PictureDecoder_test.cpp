@@ -313,6 +313,9 @@ TEST(CheckStbHeader, RefusesWhatTheDecoderMishandles) {
         {"HDR of width 0", hdr("FORMAT=32-bit_rle_rgbe\n\n-Y 2 +X 0\n", 24), srBrokenData},
         {"HDR higher than stb_image takes", hdr("FORMAT=32-bit_rle_rgbe\n\n-Y 16777217 +X 1\n", 24), srBrokenData},
         {"HDR cut in run-length data", ReadCrasher("hdr-cut-in-run-length-data-hangs.hdr"), srBrokenData},
+        // The header ends at a line that starts with NUL, as stb_image reads it; the checks once
+        // read on and took the picture for another size, so its run lengths went unchecked.
+        {"HDR header ended by a NUL line", ReadCrasher("../picture_hdr-nul-line-ends-header-for-stb.hdr"), srSuccess},
         {"PNG is not for stb_image", WritePng(MakePixels(2, 2, 3)), srUnknownFormat},
     };
     for (const auto& c : cases) {
@@ -336,6 +339,12 @@ TEST(TStbPicture, PaddingAndSampleRange) {
     EXPECT_EQ(DibPixel(dib, 1, 0), (std::array<int, 3>{60, 50, 40}));
     tga[17] = 0x28;  // 8 alpha bits: the same bytes are transparent
     ASSERT_EQ(DecodeToDib(tga, dib), srSuccess);
+    EXPECT_EQ(DibPixel(dib, 0, 0), (std::array<int, 3>{255, 255, 255}));
+    // Colour-mapped: the descriptor counts the index's attribute bits; the map's entries keep their alpha.
+    TBytes mapped(18, 0);
+    mapped[1] = 1, mapped[2] = 1, mapped[5] = 1, mapped[7] = 32, mapped[12] = 1, mapped[14] = 1, mapped[16] = 8;
+    mapped.insert(mapped.end(), {10, 20, 30, 0, 0});  // one transparent entry, one pixel using it
+    ASSERT_EQ(DecodeToDib(mapped, dib), srSuccess);
     EXPECT_EQ(DibPixel(dib, 0, 0), (std::array<int, 3>{255, 255, 255}));
 
     TBytes pgm = Bytes("P5 4 1 15 ");
