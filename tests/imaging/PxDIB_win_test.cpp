@@ -75,6 +75,8 @@ TEST(PxFileMapWin, SectionsAreZeroFilledWritableAndReleasedOnce) {
 }
 
 TEST(PxFileMapWin, ImpossibleSectionFailsWithOutOfResources) {
+    // Nearly 4 GB cannot be mapped into a 32-bit process; a 64-bit test build can map it.
+    if (sizeof(void*) > 4) GTEST_SKIP() << "a 64-bit process can map a 4 GB section";
     EXPECT_EQ(Failure([] { GetFileMap(0xFFFFFFF0u); }).rfind("EOutOfResources: GetFileMap: Cannot Make ", 0), 0u);
 }
 

@@ -39,7 +39,7 @@ int TSpiPlugin::GetPluginInfo(int infono, char* buf, int buflen) const {
 }
 
 int TSpiPlugin::IsSupported(const char* filename, DWORD_PTR dw) const {
-    return Bind<int(WINAPI*)(LPCSTR, DWORD)>("IsSupported")(filename, dw);
+    return Bind<int(WINAPI*)(LPCSTR, DWORD_PTR)>("IsSupported")(filename, dw);
 }
 
 int TSpiPlugin::GetPictureInfo(const char* buf, LONG len, UINT flag, THostPictureInfo* info) const {

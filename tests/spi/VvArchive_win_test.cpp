@@ -308,13 +308,13 @@ TEST_F(VvArchive, CancelledExtraction) {
     const std::string path = Write(L"c.zip", WriteZip({{.name = "big.bin", .data = PatternBytes(300000, 2), .deflate = true}}));
     const uint32_t position = ListFile(path).records.at(0).position;
     TCalls calls{0, 1};
-    EXPECT_EQ(GetToMemory(path, position, CountProgress, static_cast<LONG>(reinterpret_cast<LONG_PTR>(&calls))).result, 1);
+    EXPECT_EQ(GetToMemory(path, position, CountProgress, reinterpret_cast<LONG_PTR>(&calls)).result, 1);
 
     TTempDir out(dir_.Path());
     std::string dest = Ansi(out.Path());
     TCalls again{0, 1};
     EXPECT_EQ(spi_.GetFile(path.c_str(), static_cast<LONG>(position), dest.data(), 0, CountProgress,
-                           static_cast<LONG>(reinterpret_cast<LONG_PTR>(&again))),
+                           reinterpret_cast<LONG_PTR>(&again)),
               1);
     EXPECT_FALSE(PathExists(out / L"big.bin"));
 }
