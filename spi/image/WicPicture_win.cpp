@@ -69,12 +69,13 @@ std::string ComponentText(Getter get) {
     return ansi;
 }
 
-// ".tif,.tiff" as a plug-in pattern: "*.tif;*.tiff".
+// ".tif,.tiff" as a plug-in pattern: "*.tif;*.tiff". Windows separates the extensions with commas,
+// Wine with semicolons.
 std::string PatternsOf(const std::string& extensions) {
     std::string out;
     size_t start = 0;
     while (start <= extensions.size()) {
-        size_t end = extensions.find(',', start);
+        size_t end = extensions.find_first_of(",;", start);
         if (end == std::string::npos) end = extensions.size();
         std::string ext = extensions.substr(start, end - start);
         if (!ext.empty() && ext[0] == '.') ext.erase(0, 1);
