@@ -90,7 +90,7 @@ void Check(std::string_view name, TLeadBytePredicate isLead, size_t fieldSize) {
         const auto c = static_cast<uint8_t>(safe[safeAt[i]]);
         if (c < 0x20 || std::string_view("<>:\"|?*/\\").find(static_cast<char>(c)) != std::string_view::npos) abort();
     }
-    if (!safe.empty() && safe != "_" && SafeFileName(safe, isLead) != safe) abort();  // already safe stays as it is
+    if (!safe.empty() && SafeFileName(safe, isLead) != safe) abort();  // a safe name stays as it is
 }
 
 }  // namespace

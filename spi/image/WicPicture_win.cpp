@@ -91,12 +91,12 @@ std::string PatternsOf(const std::string& extensions) {
 TComScope::TComScope() {
     const HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     if (hr == S_OK || hr == S_FALSE) {
-        usable_ = S_OK;
+        result_ = S_OK;
         leave_ = true;  // S_FALSE too: every successful call counts and is undone once
     } else if (hr == RPC_E_CHANGED_MODE) {
-        usable_ = S_OK;  // the host's multithreaded apartment serves as well
+        result_ = S_OK;  // the host's multithreaded apartment serves as well
     } else {
-        usable_ = hr;
+        result_ = hr;
     }
 }
 

@@ -40,10 +40,10 @@ public:
     TComScope(const TComScope&) = delete;
     TComScope& operator=(const TComScope&) = delete;
     // S_OK when COM is usable on this thread; otherwise why not.
-    HRESULT Result() const { return usable_; }
+    HRESULT Result() const { return result_; }
 
 private:
-    HRESULT usable_ = E_FAIL;
+    HRESULT result_ = E_FAIL;
     bool leave_ = false;  // this call entered the apartment and must leave it
 };
 
