@@ -3,6 +3,7 @@
 // copy, rename and move with it, and the text and time conversions of the member list.
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // --- Files (Windows) -------------------------------------------------------------------------
 
@@ -31,6 +32,9 @@ std::wstring RightJustify(const std::wstring& text, int width);
 std::wstring RepeatText(const std::wstring& text, int count);
 // Decimal with a comma between groups of three digits; right-justified when width is not 0.
 std::wstring GroupDigits(int64_t number, int width);
+// Upper-cases ASCII letters only: file-name matching that must not depend on the locale.
+std::wstring UpperAscii(std::wstring_view text);
+bool SameTextIgnoringAsciiCase(std::wstring_view a, std::wstring_view b);
 
 // --- Time ------------------------------------------------------------------------------------
 
@@ -41,3 +45,13 @@ using TDateTime = double;
 TDateTime UnixToDateTime(int64_t seconds, int biasMinutes);
 // The same with the system's standard bias, read once (daylight saving is not applied).
 TDateTime UnixToLocalDateTime(int64_t seconds);
+
+struct TDate {
+    int year;
+    int month;  // 1..12
+    int day;    // 1..31
+};
+// The calendar day a date-time falls on (the fraction, the time of day, is dropped).
+TDate DateOfDateTime(TDateTime dateTime);
+// "yy/mm/dd": the last two digits of the year, month and day, each two digits.
+std::wstring ShortDateText(const TDate& date);

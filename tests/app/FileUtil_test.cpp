@@ -52,3 +52,15 @@ TEST(UnixToDateTime, EpochDaysAndBias) {
     EXPECT_DOUBLE_EQ(UnixToDateTime(-86400, 0), 25568.0);
     EXPECT_DOUBLE_EQ(UnixToDateTime(4102444800, 0), 73051.0);  // 2100-01-01
 }
+
+TEST(DateOfDateTime, CalendarDaysAndShortText) {
+    // Serial days from 30 December 1899; the fraction (time of day) never moves the date.
+    const std::pair<double, const wchar_t*> cases[] = {
+        {25569.999, L"70/01/01"}, {36585.5, L"00/02/29"}, {60.0, L"00/02/28"},  {61.0, L"00/03/01"},
+        {50424.0, L"38/01/19"},   {0.0, L"99/12/30"},     {-0.5, L"99/12/29"}, {-109205.0, L"01/01/01"}};
+    for (const auto& [serial, text] : cases) EXPECT_EQ(ShortDateText(DateOfDateTime(serial)), text) << serial;
+    const TDate d = DateOfDateTime(73110.0);
+    EXPECT_EQ(d.year * 10000 + d.month * 100 + d.day, 21000301);
+    EXPECT_EQ(UpperAscii(L"a.jpg\u00e9ｚ"), L"A.JPG\u00e9ｚ");  // accented and full-width letters stay
+    EXPECT_TRUE(SameTextIgnoringAsciiCase(L"c:\\Pics", L"C:\\PICS"));
+}

@@ -1,0 +1,482 @@
+#include "toolkit/Controls_win.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <utility>
+
+#include "toolkit/Exceptions.h"
+
+namespace {
+
+const DWORD kChild = WS_CHILD | WS_VISIBLE;
+
+template <class TEvent, class... TArgs>
+void Raise(const TEvent& event, TArgs&&... args) {
+    if (event) event(std::forward<TArgs>(args)...);
+}
+
+}  // namespace
+
+// ---- TLabel, TButton, TCheckBox
+
+void TLabel::Create(HWND parent, int id, const std::wstring& caption, const RECT& bounds, DWORD style) {
+    CreateControl(WC_STATICW, kChild | SS_NOPREFIX | style, 0, parent, id, caption, bounds);
+}
+
+void TButton::Create(HWND parent, int id, const std::wstring& caption, const RECT& bounds, DWORD style) {
+    CreateControl(WC_BUTTONW, kChild | WS_TABSTOP | style, 0, parent, id, caption, bounds);
+}
+
+bool TButton::Reflected(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
+    if (msg != WM_COMMAND || HIWORD(wp) != BN_CLICKED) return false;
+    Raise(OnClick);
+    result = 0;
+    return true;
+}
+
+void TCheckBox::Create(HWND parent, int id, const std::wstring& caption, const RECT& bounds) {
+    TButton::Create(parent, id, caption, bounds, BS_AUTOCHECKBOX);
+}
+
+// ---- TRadioGroup
+
+void TRadioGroup::Create(HWND parent, int id, const std::wstring& caption, const std::vector<std::wstring>& items,
+                         const RECT& bounds) {
+    CreateOwn(L"TRadioGroup", 0, kChild | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT, parent, id, L"", bounds);
+    box_ = CreateWindowExW(0, WC_BUTTONW, caption.c_str(), WS_CHILD | WS_VISIBLE | BS_GROUPBOX, 0, 0, 0, 0, Handle(),
+                           nullptr, GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(box_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
+    for (size_t i = 0; i < items.size(); ++i) {
+        const DWORD style = WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0);
+        HWND button = CreateWindowExW(0, WC_BUTTONW, items[i].c_str(), style, 0, 0, 0, 0, Handle(),
+                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(i + 1)), GetModuleHandleW(nullptr),
+                                      nullptr);
+        if (!button) throw EOutOfResources(L"ラジオボタンを作成できません。");
+        SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
+        buttons_.push_back(button);
+    }
+    const RECT r = ClientRect();
+    OnSize(r.right, r.bottom);
+}
+
+int TRadioGroup::ItemIndex() const {
+    for (size_t i = 0; i < buttons_.size(); ++i)
+        if (SendMessageW(buttons_[i], BM_GETCHECK, 0, 0) == BST_CHECKED) return static_cast<int>(i);
+    return -1;
+}
+
+void TRadioGroup::SetItemIndex(int index) {
+    for (size_t i = 0; i < buttons_.size(); ++i)
+        SendMessageW(buttons_[i], BM_SETCHECK, static_cast<int>(i) == index ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool TRadioGroup::OnCommand(int, int code, HWND control) {
+    if (code != BN_CLICKED || !control) return false;
+    Raise(OnClick);
+    return true;
+}
+
+// The items stand one under the other inside the frame.
+void TRadioGroup::OnSize(int width, int height) {
+    if (!box_) return;
+    MoveWindow(box_, 0, 0, width, height, TRUE);
+    const int count = static_cast<int>(buttons_.size());
+    const int top = 16, bottom = 4;
+    const int rowHeight = count > 0 ? (height - top - bottom) / count : 0;
+    for (int i = 0; i < count; ++i) MoveWindow(buttons_[static_cast<size_t>(i)], 8, top + i * rowHeight, width - 16, rowHeight, TRUE);
+}
+
+// ---- TEdit
+
+void TEdit::Create(HWND parent, int id, const RECT& bounds, DWORD style) {
+    CreateControl(WC_EDITW, kChild | WS_TABSTOP | style, WS_EX_CLIENTEDGE, parent, id, L"", bounds);
+}
+
+bool TEdit::Reflected(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
+    if (msg != WM_COMMAND || HIWORD(wp) != EN_CHANGE) return false;
+    Raise(OnChange);
+    result = 0;
+    return true;
+}
+
+// ---- TComboBox
+
+void TComboBox::Create(HWND parent, int id, const RECT& bounds, DWORD style) {
+    // The height given is the dropped-down list's.
+    CreateControl(WC_COMBOBOXW, kChild | WS_TABSTOP | WS_VSCROLL | style, 0, parent, id, L"", bounds);
+}
+
+int TComboBox::Add(const std::wstring& item) {
+    const auto index = SendMessageW(Handle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+    if (index < 0) throw EOutOfResources(L"項目を追加できません。");
+    return static_cast<int>(index);
+}
+
+std::wstring TComboBox::Item(int index) const {
+    const auto length = SendMessageW(Handle(), CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length < 0) return {};
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    SendMessageW(Handle(), CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(length));
+    return text;
+}
+
+bool TComboBox::Reflected(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
+    if (msg != WM_COMMAND || (HIWORD(wp) != CBN_SELCHANGE && HIWORD(wp) != CBN_EDITCHANGE)) return false;
+    Raise(OnChange);
+    result = 0;
+    return true;
+}
+
+// ---- TProgressBar, TStatusBar
+
+void TProgressBar::Create(HWND parent, int id, const RECT& bounds) {
+    CreateControl(PROGRESS_CLASSW, kChild, 0, parent, id, L"", bounds);
+}
+
+void TStatusBar::Create(HWND parent, int id, const std::vector<int>& panelWidths) {
+    CreateControl(STATUSCLASSNAMEW, kChild | SBARS_SIZEGRIP, 0, parent, id);
+    std::vector<int> rights;
+    int right = 0;
+    for (int width : panelWidths) rights.push_back(right += width);
+    if (!rights.empty()) rights.back() = -1;
+    SendMessageW(Handle(), SB_SETPARTS, rights.size(), reinterpret_cast<LPARAM>(rights.data()));
+}
+
+void TStatusBar::SetPanelText(int panel, const std::wstring& text) {
+    SendMessageW(Handle(), SB_SETTEXTW, static_cast<WPARAM>(panel), reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+std::wstring TStatusBar::PanelText(int panel) const {
+    const auto length = LOWORD(SendMessageW(Handle(), SB_GETTEXTLENGTHW, static_cast<WPARAM>(panel), 0));
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    SendMessageW(Handle(), SB_GETTEXTW, static_cast<WPARAM>(panel), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(length);
+    return text;
+}
+
+RECT TStatusBar::PanelRect(int panel) const {
+    RECT r{};
+    SendMessageW(Handle(), SB_GETRECT, static_cast<WPARAM>(panel), reinterpret_cast<LPARAM>(&r));
+    return r;
+}
+
+void TStatusBar::PlaceInPanel(TWindow& control, int panel, int left, int top, int width, int height) {
+    const RECT r = PanelRect(panel);
+    SetParent(control.Handle(), Handle());
+    control.SetBounds(r.left + left, top, width, height);
+}
+
+// ---- THeader
+
+void THeader::Create(HWND parent, int id, const RECT& bounds) {
+    CreateControl(WC_HEADERW, kChild | HDS_BUTTONS | HDS_HORZ, 0, parent, id, L"", bounds);
+}
+
+void THeader::AddSection(const std::wstring& caption, int width) {
+    HDITEMW item{};
+    item.mask = HDI_TEXT | HDI_WIDTH | HDI_FORMAT;
+    item.cxy = width;
+    item.fmt = HDF_LEFT | HDF_STRING;
+    std::wstring text = caption;
+    item.pszText = text.data();
+    if (SendMessageW(Handle(), HDM_INSERTITEMW, static_cast<WPARAM>(SectionCount()), reinterpret_cast<LPARAM>(&item)) < 0)
+        throw EOutOfResources(L"見出しを追加できません。");
+}
+
+int THeader::SectionWidth(int index) const {
+    HDITEMW item{};
+    item.mask = HDI_WIDTH;
+    SendMessageW(Handle(), HDM_GETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    return item.cxy;
+}
+
+void THeader::SetSectionWidth(int index, int width) {
+    HDITEMW item{};
+    item.mask = HDI_WIDTH;
+    item.cxy = width;
+    SendMessageW(Handle(), HDM_SETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+}
+
+bool THeader::Reflected(UINT msg, WPARAM, LPARAM lp, LRESULT& result) {
+    if (msg != WM_NOTIFY) return false;
+    const auto* nm = reinterpret_cast<const NMHEADERW*>(lp);
+    switch (nm->hdr.code) {
+    case HDN_ITEMCLICKW: Raise(OnSectionClick, nm->iItem); break;
+    case HDN_ITEMCHANGEDW:
+        if (nm->pitem && (nm->pitem->mask & HDI_WIDTH)) Raise(OnSectionResize);
+        break;
+    default: return false;
+    }
+    result = 0;
+    return true;
+}
+
+// ---- TDataListBox, THeaderListBox
+
+void TDataListBox::Create(HWND parent, int id, const RECT& bounds, int rowHeight) {
+    CreateControl(WC_LISTBOXW,
+                  kChild | WS_TABSTOP | WS_VSCROLL | LBS_NODATA | LBS_OWNERDRAWFIXED | LBS_EXTENDEDSEL |
+                      LBS_NOINTEGRALHEIGHT | LBS_NOTIFY,
+                  WS_EX_CLIENTEDGE, parent, id, L"", bounds);
+    SendMessageW(Handle(), LB_SETITEMHEIGHT, 0, rowHeight);
+}
+
+void TDataListBox::SetCount(int count) {
+    if (SendMessageW(Handle(), LB_SETCOUNT, static_cast<WPARAM>(count), 0) < 0)
+        throw EOutOfMemory(L"一覧の行数を設定できません。");
+}
+
+std::vector<int> TDataListBox::SelectedRows() const {
+    std::vector<int> rows(static_cast<size_t>(std::max(SelCount(), 0)));
+    if (!rows.empty())
+        SendMessageW(Handle(), LB_GETSELITEMS, rows.size(), reinterpret_cast<LPARAM>(rows.data()));
+    return rows;
+}
+
+int TDataListBox::FirstSelected() const {
+    int first = -1;
+    if (SelCount() > 0) SendMessageW(Handle(), LB_GETSELITEMS, 1, reinterpret_cast<LPARAM>(&first));
+    return first;
+}
+
+void TDataListBox::SetSelected(int index, bool selected) {
+    SendMessageW(Handle(), LB_SETSEL, selected, static_cast<LPARAM>(index));
+}
+
+void TDataListBox::EndUpdate() {
+    SendMessageW(Handle(), WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+void TDataListBox::SetColor(COLORREF color) {
+    TUniqueGdiObject brush(CreateSolidBrush(color));
+    if (!brush) throw EOutOfResources(L"ブラシを作成できません。");
+    color_ = color;
+    brush_ = std::move(brush);
+    Invalidate();
+}
+
+LRESULT TDataListBox::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_RBUTTONDOWN && OnRightButtonDown) {
+        OnRightButtonDown(POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
+        return 0;
+    }
+    return TControl::WndProc(msg, wp, lp);
+}
+
+bool TDataListBox::Reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    switch (msg) {
+    case WM_CTLCOLORLISTBOX:
+        if (!brush_) return false;
+        SetBkColor(reinterpret_cast<HDC>(wp), color_);
+        result = reinterpret_cast<LRESULT>(brush_.get());
+        return true;
+    case WM_DRAWITEM: {
+        const auto* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+        if (dis->itemID == static_cast<UINT>(-1)) return false;  // an empty list with the focus
+        if (OnDrawItem)
+            OnDrawItem(TDrawItem{dis->hDC, static_cast<int>(dis->itemID), dis->rcItem,
+                                 (dis->itemState & ODS_SELECTED) != 0, (dis->itemState & ODS_FOCUS) != 0});
+        result = TRUE;
+        return true;
+    }
+    case WM_COMMAND:
+        if (HIWORD(wp) == LBN_SELCHANGE) Raise(OnClick);
+        else if (HIWORD(wp) == LBN_DBLCLK) Raise(OnDblClick);
+        else return false;
+        result = 0;
+        return true;
+    }
+    return false;
+}
+
+void THeaderListBox::Create(HWND parent, int id, const RECT& bounds, int headerHeight, int rowHeight) {
+    headerHeight_ = headerHeight;
+    CreateOwn(L"THeaderListBox", 0, kChild | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, parent, id, L"", bounds);
+    const RECT r = ClientRect();
+    header_.Create(Handle(), 1, RECT{0, 0, r.right, headerHeight});
+    list_.Create(Handle(), 2, RECT{0, headerHeight, r.right, r.bottom}, rowHeight);
+    // Rows are drawn under the sections: a new width moves every column.
+    header_.OnSectionResize = [this] { list_.Invalidate(); };
+}
+
+void THeaderListBox::OnSize(int width, int height) {
+    if (!header_.Handle()) return;
+    header_.SetBounds(0, 0, width, headerHeight_);
+    list_.SetBounds(0, headerHeight_, width, std::max(height - headerHeight_, 0));
+}
+
+// ---- TListView
+
+void TListView::Create(HWND parent, int id, const RECT& bounds, DWORD style) {
+    CreateControl(WC_LISTVIEWW, kChild | WS_TABSTOP | style, WS_EX_CLIENTEDGE, parent, id, L"", bounds);
+    ListView_SetExtendedListViewStyle(Handle(), LVS_EX_FULLROWSELECT);
+}
+
+void TListView::SetViewStyle(DWORD view) {
+    const auto style = GetWindowLongPtrW(Handle(), GWL_STYLE);
+    SetWindowLongPtrW(Handle(), GWL_STYLE, (style & ~static_cast<LONG_PTR>(LVS_TYPEMASK)) | view);
+}
+
+void TListView::AddColumn(const std::wstring& caption, int width, int format) {
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+    column.fmt = format;
+    column.cx = width;
+    std::wstring text = caption;
+    column.pszText = text.data();
+    const int count = Header_GetItemCount(ListView_GetHeader(Handle()));
+    if (SendMessageW(Handle(), LVM_INSERTCOLUMNW, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(&column)) < 0)
+        throw EOutOfResources(L"列を追加できません。");
+}
+
+int TListView::AddItem(const std::wstring& text, int image, LPARAM data) {
+    LVITEMW item{};
+    item.mask = LVIF_TEXT | LVIF_PARAM | (image >= 0 ? LVIF_IMAGE : 0);
+    item.iItem = Count();
+    std::wstring copy = text;
+    item.pszText = copy.data();
+    item.iImage = image;
+    item.lParam = data;
+    const auto index = SendMessageW(Handle(), LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    if (index < 0) throw EOutOfResources(L"項目を追加できません。");
+    return static_cast<int>(index);
+}
+
+void TListView::SetSubItem(int index, int column, const std::wstring& text) {
+    LVITEMW item{};
+    item.iSubItem = column;
+    std::wstring copy = text;
+    item.pszText = copy.data();
+    SendMessageW(Handle(), LVM_SETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+}
+
+std::wstring TListView::ItemText(int index, int column) const {
+    wchar_t buffer[1024] = L"";
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = buffer;
+    item.cchTextMax = static_cast<int>(std::size(buffer));
+    SendMessageW(Handle(), LVM_GETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    return buffer;
+}
+
+LPARAM TListView::ItemData(int index) const {
+    LVITEMW item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = index;
+    SendMessageW(Handle(), LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    return item.lParam;
+}
+
+void TListView::Select(int index) {
+    ListView_SetItemState(Handle(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    if (index < 0) return;
+    ListView_SetItemState(Handle(), index, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_EnsureVisible(Handle(), index, FALSE);
+}
+
+void TListView::EndUpdate() {
+    SendMessageW(Handle(), WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+bool TListView::Reflected(UINT msg, WPARAM, LPARAM lp, LRESULT& result) {
+    if (msg != WM_NOTIFY) return false;
+    const auto* hdr = reinterpret_cast<const NMHDR*>(lp);
+    switch (hdr->code) {
+    case LVN_COLUMNCLICK: Raise(OnColumnClick, reinterpret_cast<const NMLISTVIEW*>(lp)->iSubItem); break;
+    case LVN_ITEMCHANGED: {
+        const auto* nm = reinterpret_cast<const NMLISTVIEW*>(lp);
+        if ((nm->uChanged & LVIF_STATE) && ((nm->uNewState ^ nm->uOldState) & LVIS_SELECTED)) Raise(OnChange);
+        break;
+    }
+    case NM_DBLCLK: Raise(OnDblClick); break;
+    default: return false;
+    }
+    result = 0;
+    return true;
+}
+
+// ---- TTreeView
+
+TTreeView::~TTreeView() {
+    if (Handle()) ReleaseItemData(Root());
+}
+
+void TTreeView::Create(HWND parent, int id, const RECT& bounds, DWORD style) {
+    CreateControl(WC_TREEVIEWW, kChild | WS_TABSTOP | style, WS_EX_CLIENTEDGE, parent, id, L"", bounds);
+}
+
+HTREEITEM TTreeView::AddItem(HTREEITEM parent, const std::wstring& text, int image, int selectedImage, LPARAM data,
+                             bool hasChildren) {
+    TVINSERTSTRUCTW insert{};
+    insert.hParent = parent ? parent : TVI_ROOT;
+    insert.hInsertAfter = TVI_LAST;
+    std::wstring copy = text;
+    insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_CHILDREN | (image >= 0 ? TVIF_IMAGE | TVIF_SELECTEDIMAGE : 0);
+    insert.item.pszText = copy.data();
+    insert.item.iImage = image;
+    insert.item.iSelectedImage = selectedImage;
+    insert.item.lParam = data;
+    insert.item.cChildren = hasChildren ? 1 : 0;
+    auto item = reinterpret_cast<HTREEITEM>(SendMessageW(Handle(), TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+    if (!item) throw EOutOfResources(L"項目を追加できません。");
+    return item;
+}
+
+std::wstring TTreeView::ItemText(HTREEITEM item) const {
+    wchar_t buffer[1024] = L"";
+    TVITEMW tv{};
+    tv.mask = TVIF_TEXT;
+    tv.hItem = item;
+    tv.pszText = buffer;
+    tv.cchTextMax = static_cast<int>(std::size(buffer));
+    SendMessageW(Handle(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
+    return buffer;
+}
+
+LPARAM TTreeView::ItemData(HTREEITEM item) const {
+    TVITEMW tv{};
+    tv.mask = TVIF_PARAM;
+    tv.hItem = item;
+    SendMessageW(Handle(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
+    return tv.lParam;
+}
+
+void TTreeView::ReleaseItemData(HTREEITEM first) {
+    for (HTREEITEM item = first; item; item = NextSibling(item)) {
+        ReleaseItemData(FirstChild(item));
+        if (const LPARAM data = ItemData(item)) {
+            TVITEMW tv{};
+            tv.mask = TVIF_PARAM;
+            tv.hItem = item;
+            SendMessageW(Handle(), TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
+            Raise(OnDeleteItem, item, data);
+        }
+    }
+}
+
+LRESULT TTreeView::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+    // The parent may be going away already and could no longer pass the deletions on.
+    if (msg == WM_DESTROY) ReleaseItemData(Root());
+    return TControl::WndProc(msg, wp, lp);
+}
+
+bool TTreeView::Reflected(UINT msg, WPARAM, LPARAM lp, LRESULT& result) {
+    if (msg != WM_NOTIFY) return false;
+    const auto* nm = reinterpret_cast<const NMTREEVIEWW*>(lp);
+    result = 0;
+    switch (nm->hdr.code) {
+    case TVN_SELCHANGEDW: Raise(OnChange, nm->itemNew.hItem); return true;
+    case TVN_ITEMEXPANDINGW:
+        if (nm->action == TVE_EXPAND && OnExpanding) result = OnExpanding(nm->itemNew.hItem) ? FALSE : TRUE;
+        return true;
+    case TVN_DELETEITEMW:
+        if (nm->itemOld.lParam) Raise(OnDeleteItem, nm->itemOld.hItem, nm->itemOld.lParam);
+        return true;
+    }
+    return false;
+}

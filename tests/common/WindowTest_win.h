@@ -1,0 +1,29 @@
+#pragma once
+// Helpers for tests that create real windows: screenshots, counts of the windows and GDI objects
+// the process holds, and a scope that lets messages be handled until a condition holds.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+// Saves what the screen shows of a window (shown, on top) as a PNG under the test program's
+// folder, in "screenshots\"; returns the path written.
+std::wstring SaveWindowPng(HWND hwnd, const std::wstring& name);
+
+// The windows of the calling thread: top-level ones with all their descendants, and message-only
+// ones.
+int CountThreadWindows();
+
+// The GDI objects of the process. GetGuiResources answers 0 under Wine (not implemented there);
+// then the count comes from asking GetObjectType about every slot of Wine's per-process handle
+// table, a handle's low word being its slot. CountGdiObjectsMethod says which way was used.
+int CountGdiObjects();
+const char* CountGdiObjectsMethod();
+
+// Handles messages until done() holds or the time runs out; returns done().
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 2000);
+// Handles the messages now waiting, and those they cause, for a short while.
+void PumpFor(DWORD milliseconds);
+
+// Posts a left click at a point of a window's client area (button down, then up).
+void PostClick(HWND hwnd, int x, int y);
