@@ -1,18 +1,15 @@
 #pragma once
-// The picture side of the image plug-in: recognises its formats by content, decodes them through
-// stb_image and lays the result out as a bottom-up DIB (BITMAPINFOHEADER, palette, rows padded to
-// four bytes). Grey pictures become 8 bits per pixel with a grey palette, all others 24 bits;
-// transparent pixels are composed over white. Portable: no Windows types.
+// The picture the image plug-in hands back, and the decoders that fill it. The picture is a
+// bottom-up DIB: a BITMAPINFOHEADER, for grey pictures a 256-entry grey palette (8 bits a pixel),
+// for all others 24 bits a pixel, rows padded to four bytes; transparent pixels are composed over
+// white. TStbPicture (stb_image, for TGA, PSD, PNM and HDR) is here and portable; the system
+// decoders' half is TWicPicture (WicPicture_win.h).
 #include <cstdint>
 #include <span>
 
 #include "spi/common/ByteSource.h"
 #include "spi/common/SpiResult.h"
-
-enum class TPictureFormat { pfUnknown, pfPng, pfJpeg, pfGif, pfTga, pfPsd, pfPnm, pfHdr };
-
-// The format by content; head is the start of the file (IsSupported sees its first 2 KB).
-TPictureFormat DetectPictureFormat(std::span<const uint8_t> head);
+#include "spi/image/PictureFormat.h"
 
 struct TDibLayout {
     int32_t width = 0;
@@ -26,33 +23,57 @@ struct TDibLayout {
 
 constexpr uint32_t kBitmapInfoHeaderSize = 40;
 
-// The layout the DIB of a width x height picture with this many channels (1 to 4) will have.
-// srNoMemory when it cannot be addressed in 32 bits.
-TSpiResult PlanDib(int width, int height, int channels, TDibLayout& out);
+// The layout of the DIB of a width x height picture, grey (8 bits) or not (24 bits). srBrokenData
+// for an empty picture, srNoMemory when its rows cannot be addressed in 31 bits.
+TSpiResult PlanDib(int64_t width, int64_t height, bool grey, TDibLayout& out);
 
-// Reads only as much of the picture as its size needs and plans its DIB.
-TSpiResult ReadPictureLayout(std::span<const uint8_t> data, TDibLayout& out);
+// Writes the header and palette: layout.infoSize bytes.
+void WriteDibInfo(const TDibLayout& layout, uint8_t* dest);
 
-class TDecodedPicture {
+// How a decoder's row holds its pixels, one byte a channel.
+enum class TPixelOrder { poGrey, poGreyAlpha, poRgb, poRgba, poBgr, poBgra };
+size_t BytesPerPixel(TPixelOrder order);
+
+// Writes one row of layout.width pixels into a DIB row (layout.stride bytes): grey orders into an
+// 8-bit layout, the others into a 24-bit one, alpha composed over white, the padding zeroed.
+void WriteDibRow(const uint8_t* src, TPixelOrder order, const TDibLayout& layout, uint8_t* dest);
+
+class TPictureDecoder {
 public:
-    TDecodedPicture() = default;
-    TDecodedPicture(const TDecodedPicture&) = delete;
-    TDecodedPicture& operator=(const TDecodedPicture&) = delete;
-    ~TDecodedPicture();
+    TPictureDecoder() = default;
+    TPictureDecoder(const TPictureDecoder&) = delete;
+    TPictureDecoder& operator=(const TPictureDecoder&) = delete;
+    virtual ~TPictureDecoder() = default;
 
-    // Decodes a whole picture (the first frame of an animation). progress, when given, hears
-    // (0, height) before the work starts; answering false stops with srAborted.
-    TSpiResult Decode(std::span<const uint8_t> data, const TProgress& progress = {});
+    // Decodes a whole picture (the first frame of an animation or the first image of an icon).
+    // progress, when given, hears (0, height) before the work starts; answering false stops with
+    // srAborted. data must stay valid until the rows are written.
+    virtual TSpiResult Decode(std::span<const uint8_t> data, const TProgress& progress) = 0;
     const TDibLayout& Layout() const { return layout_; }
 
     // Writes the header and palette: Layout().infoSize bytes.
-    void WriteInfo(uint8_t* dest) const;
+    void WriteInfo(uint8_t* dest) const { WriteDibInfo(layout_, dest); }
     // Writes the rows bottom-up: Layout().bitsSize bytes. progress hears (rows done, height) as it
-    // goes; false when it asked to stop.
-    bool WriteBits(uint8_t* dest, const TProgress& progress = {}) const;
+    // goes and (height, height) at the end; srAborted when it asked to stop.
+    virtual TSpiResult WriteBits(uint8_t* dest, const TProgress& progress) = 0;
+
+protected:
+    TDibLayout layout_;
+};
+
+// What GetPictureInfo reports for a TGA, PSD, PNM or HDR file: its header, checked, gives the size
+// and whether the DIB will be grey.
+TSpiResult ReadStbLayout(std::span<const uint8_t> data, TDibLayout& out);
+
+// TGA, PSD, PNM and HDR through stb_image, after CheckStbHeader. Other formats are srUnknownFormat.
+class TStbPicture : public TPictureDecoder {
+public:
+    TStbPicture() = default;
+    ~TStbPicture() override;
+    TSpiResult Decode(std::span<const uint8_t> data, const TProgress& progress = {}) override;
+    TSpiResult WriteBits(uint8_t* dest, const TProgress& progress = {}) override;
 
 private:
     uint8_t* pixels_ = nullptr;  // top-down, channels_ bytes a pixel, from stb_image
     int channels_ = 0;
-    TDibLayout layout_;
 };

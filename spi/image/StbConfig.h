@@ -1,9 +1,6 @@
 #pragma once
-// How stb_image is built for the image plug-in: only the formats the plug-in offers (BMP is the
-// program's own), no stdio.
-#define STBI_ONLY_PNG
-#define STBI_ONLY_JPEG
-#define STBI_ONLY_GIF
+// How stb_image is built for the image plug-in: only the formats it still decodes through
+// stb_image (the others go to the system's decoders, BMP is the program's own), no stdio.
 #define STBI_ONLY_TGA
 #define STBI_ONLY_PSD
 #define STBI_ONLY_PNM

@@ -2,8 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <thread>
+
+#include <objbase.h>
 
 #include "common/TempDir.h"
 #include "common/TestData.h"
@@ -11,6 +16,7 @@
 #include "spi/SpiHarness_win.h"
 #include "spi/SpiTestUtil.h"
 #include "spi/image/PictureDecoder.h"
+#include "spi/image/WicPicture_win.h"
 
 namespace {
 
@@ -44,17 +50,92 @@ TDibBlocks GetPicture(const TSpiPlugin& spi, const TBytes& file) {
     return GetPicture(spi, reinterpret_cast<const char*>(file.data()), static_cast<LONG>(file.size()), 1);
 }
 
-// What the decoding core gives for the same bytes: the plug-in must hand over exactly that.
+// What the decoding cores give for the same bytes: the plug-in must hand over exactly that.
 TDibBlocks CoreDib(const TBytes& file) {
-    TDecodedPicture picture;
+    const TPictureFormat format = DetectPictureFormat(file);
+    TStbPicture stb;
+    TWicPicture wic;
+    TPictureDecoder& picture = format != TPictureFormat::pfUnknown && !IsSystemFormat(format)
+                                   ? static_cast<TPictureDecoder&>(stb)
+                                   : static_cast<TPictureDecoder&>(wic);
     TDibBlocks out;
-    out.result = picture.Decode(file);
+    out.result = picture.Decode(file, {});
     if (out.result != 0) return out;
     out.info.resize(picture.Layout().infoSize);
     out.bits.resize(picture.Layout().bitsSize);
     picture.WriteInfo(out.info.data());
-    picture.WriteBits(out.bits.data());
+    out.result = picture.WriteBits(out.bits.data(), {});
     return out;
+}
+
+// A 4 x 4 DDS picture of one DXT1 block, all red: a format only a system decoder knows here.
+TBytes RedDds() {
+    TBytes b = Bytes("DDS ");
+    auto le32 = [&b](uint32_t v) {
+        for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    };
+    le32(124), le32(0x1 | 0x2 | 0x4 | 0x1000 | 0x80000), le32(4), le32(4), le32(8), le32(0), le32(1);
+    for (int i = 0; i < 11; ++i) le32(0);
+    le32(32), le32(0x4), b.insert(b.end(), {'D', 'X', 'T', '1'});  // pixel format: a four-character code
+    for (int i = 0; i < 5; ++i) le32(0);
+    le32(0x1000), le32(0), le32(0), le32(0), le32(0);  // caps: a texture
+    b.insert(b.end(), {0x00, 0xF8, 0x1F, 0x00, 0, 0, 0, 0});  // colour 0 red, colour 1 blue, every pixel 0
+    return b;
+}
+
+// The colour of pixel (x, y), counted from the top, in a DIB the plug-in handed over.
+std::array<int, 3> DibPixel(const TDibBlocks& dib, int x, int y) {
+    const int width = static_cast<int>(dib.info[4] | dib.info[5] << 8), height = static_cast<int>(dib.info[8] | dib.info[9] << 8);
+    const int bits = dib.info[14];
+    const size_t stride = (static_cast<size_t>(width) * bits + 31) / 32 * 4;
+    const size_t row = static_cast<size_t>(height - 1 - y) * stride;
+    if (bits == 8) {
+        const uint8_t* entry = &dib.info[40 + 4 * dib.bits[row + x]];
+        return {entry[2], entry[1], entry[0]};
+    }
+    const uint8_t* p = &dib.bits[row + 3 * static_cast<size_t>(x)];
+    return {p[2], p[1], p[0]};
+}
+
+// The largest difference of any channel between the DIB and what it should show.
+int WorstDifference(const TDibBlocks& dib, int width, int height, const std::function<std::array<int, 3>(int, int)>& want) {
+    int worst = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const auto got = DibPixel(dib, x, y), expected = want(x, y);
+            for (int c = 0; c < 3; ++c) worst = std::max(worst, std::abs(got[c] - expected[c]));
+        }
+    return worst;
+}
+
+// A source pixel over white, as the DIB should show it; GIF keeps only fully transparent pixels.
+std::array<int, 3> OverWhite(const TPixels& p, int x, int y, bool binaryAlpha) {
+    const uint8_t* px = p.At(x, y);
+    const bool hasAlpha = p.channels == 2 || p.channels == 4;
+    const int colour = hasAlpha ? p.channels - 1 : p.channels;
+    std::array<int, 3> c = colour == 1 ? std::array<int, 3>{px[0], px[0], px[0]} : std::array<int, 3>{px[0], px[1], px[2]};
+    const int alpha = hasAlpha ? px[colour] : 255;
+    if (binaryAlpha || alpha == 0 || alpha == 255) return alpha == 0 ? std::array<int, 3>{255, 255, 255} : c;
+    for (int& v : c) v = (v * alpha + 255 * (255 - alpha)) / 255;
+    return c;
+}
+
+// Binary PPM or PGM as make_fixtures.py writes them: "P6\n<w> <h>\n255\n" and the pixels.
+TPixels ReadNetpbm(const TBytes& file) {
+    TPixels p;
+    p.channels = file.at(1) == '6' ? 3 : 1;
+    size_t at = 3;
+    auto number = [&] {
+        int v = 0;
+        while (file.at(at) >= '0' && file.at(at) <= '9') v = v * 10 + (file[at++] - '0');
+        ++at;
+        return v;
+    };
+    p.width = number();
+    p.height = number();
+    number();
+    p.data.assign(file.begin() + static_cast<ptrdiff_t>(at), file.end());
+    return p;
 }
 
 std::vector<std::pair<const char*, TBytes>> SamplePictures() {
@@ -68,6 +149,8 @@ std::vector<std::pair<const char*, TBytes>> SamplePictures() {
         {"HDR", WriteHdr(MakePixels(9, 3, 3))},
         {"progressive JPEG", ReadFixture("im_progressive.jpg")},
         {"PSD", ReadFixture("im.psd")},
+        {"TIFF", ReadFixture("im_lzw.tif")},
+        {"ICO", ReadFixture("im.ico")},
     };
 }
 
@@ -82,20 +165,33 @@ TEST_F(VvImage, NeedsOnlySystemLibraries) {
     for (const std::string& dll : ImportedDlls(spi_.Module())) {
         std::string lower = dll;
         std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) { return static_cast<char>(tolower(c)); });
-        EXPECT_TRUE(lower == "kernel32.dll" || lower == "msvcrt.dll" || lower == "user32.dll") << dll;
+        EXPECT_TRUE(lower == "kernel32.dll" || lower == "msvcrt.dll" || lower == "user32.dll" || lower == "ole32.dll")
+            << dll;
     }
 }
 
+// The list names what the plug-in really decodes: stb_image's four formats, then the system's
+// decoders as installed (Wine, like Windows, has PNG, JPEG, GIF, TIFF and ICO), never BMP.
 TEST_F(VvImage, PluginInfo) {
     const std::vector<std::string> info = spi_.PluginInfo();
-    ASSERT_EQ(info.size(), 16u);  // version, name, seven pattern/description pairs
+    ASSERT_GE(info.size(), 2u + 2 * 9);
+    ASSERT_EQ(info.size() % 2, 0u);
     EXPECT_EQ(info[0], "00IN");
     EXPECT_NE(info[1].find("Vardeno View"), std::string::npos);
+    std::string patterns;
     for (size_t i = 2; i < info.size(); i += 2) {
-        EXPECT_EQ(info[i].rfind("*.", 0), 0u) << info[i];
+        for (size_t start = 0; start < info[i].size(); start = info[i].find(';', start) + 1) {
+            EXPECT_EQ(info[i].compare(start, 2, "*."), 0) << info[i];
+            if (info[i].find(';', start) == std::string::npos) break;
+        }
         EXPECT_FALSE(info[i + 1].empty());
+        patterns += info[i] + ";";
     }
-    EXPECT_EQ(info[2], "*.png");
+    EXPECT_EQ(patterns.find("*.tga;", 3), std::string::npos);  // the system's TGA decoder adds nothing
+    EXPECT_EQ(info[2], "*.tga;*.tpic");
+    for (const char* p : {"*.psd;", "*.pgm;", "*.hdr;", "*.png;", "*.jpg;", "*.gif;", "*.tif;", "*.ico;"})
+        EXPECT_NE(patterns.find(p), std::string::npos) << p;
+    EXPECT_EQ(patterns.find("*.bmp;"), std::string::npos);
 
     char small[4] = {'x', 'x', 'x', 'x'};
     EXPECT_EQ(spi_.GetPluginInfo(1, small, 4), 3);
@@ -110,18 +206,23 @@ TEST_F(VvImage, IsSupportedByHeadAndByHandle) {
         SCOPED_TRACE(name);
         std::vector<uint8_t> head(2048, 0);
         std::copy_n(file.begin(), std::min<size_t>(file.size(), head.size()), head.begin());
-        EXPECT_NE(spi_.IsSupported("x", reinterpret_cast<ULONG_PTR>(head.data())), 0);
+        EXPECT_NE(spi_.IsSupported("x", reinterpret_cast<DWORD_PTR>(head.data())), 0);
 
         const std::wstring path = dir / L"picture";
         WriteFileBytes(path, file);
         TUniqueFile h(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(h);
-        EXPECT_NE(spi_.IsSupported(Ansi(path).c_str(), reinterpret_cast<ULONG_PTR>(h.get())), 0);
+        EXPECT_NE(spi_.IsSupported(Ansi(path).c_str(), reinterpret_cast<DWORD_PTR>(h.get())), 0);
         EXPECT_EQ(SetFilePointer(h.get(), 0, nullptr, FILE_CURRENT), 0u);  // left where it was
     }
+    // A real BMP head: the system has a decoder for it, but BMP is the program's own.
+    std::vector<uint8_t> bmp(2048, 0);
+    const uint8_t bmpHead[] = {'B', 'M', 0x46, 0, 0, 0, 0, 0, 0, 0, 0x36, 0, 0, 0, 40, 0, 0, 0, 4, 0, 0, 0, 4, 0, 0, 0, 1, 0, 24};
+    std::copy(std::begin(bmpHead), std::end(bmpHead), bmp.begin());
+    EXPECT_EQ(spi_.IsSupported("x.bmp", reinterpret_cast<DWORD_PTR>(bmp.data())), 0);
     std::vector<uint8_t> text(2048, 0);
-    std::memcpy(text.data(), "BM not really", 13);
-    EXPECT_EQ(spi_.IsSupported("x.bmp", reinterpret_cast<ULONG_PTR>(text.data())), 0);
+    std::memcpy(text.data(), "words, not a picture", 20);
+    EXPECT_EQ(spi_.IsSupported("x.png", reinterpret_cast<DWORD_PTR>(text.data())), 0);
 }
 
 TEST_F(VvImage, HandsOverWhatTheCoreDecodes) {
@@ -220,6 +321,119 @@ TEST_F(VvImage, ErrorCodes) {
     EXPECT_EQ(spi_.GetPictureInfo(missing.c_str(), 0, 0, &pi), 6);
     EXPECT_EQ(spi_.GetPicture(mem(png), static_cast<LONG>(png.size()), 1, nullptr, &bits, nullptr, 0), 8);
     EXPECT_EQ(spi_.GetPreview(mem(png), static_cast<LONG>(png.size()), 1, &info, &bits, nullptr, 0), -1);
+}
+
+// PNG, JPEG, GIF, TIFF and ICO that other writers made, through the system's decoders: the same
+// pixels as the reference within the file's tolerance (JPEG is lossy). Grey files stay grey.
+TEST_F(VvImage, SystemFormatsOtherWritersMade) {
+    int seen = 0;
+    for (const auto& row : ReadFixtureTable("pictures.tsv")) {
+        const TBytes file = ReadFixture(row.at(0));
+        if (!IsSystemFormat(DetectPictureFormat(file))) continue;
+        SCOPED_TRACE(row.at(0));
+        ++seen;
+        const TPixels reference = ReadNetpbm(ReadFixture(row.at(1)));
+        const TDibBlocks got = GetPicture(spi_, file);
+        ASSERT_EQ(got.result, 0);
+        EXPECT_EQ(got.info[14], reference.channels == 1 ? 8 : 24);
+        EXPECT_LE(WorstDifference(got, reference.width, reference.height,
+                                  [&](int x, int y) { return OverWhite(reference, x, y, false); }),
+                  std::stoi(row.at(2)));
+    }
+    EXPECT_GE(seen, 10);
+}
+
+// The tests' own PNG and GIF writers, every kind of pixel, odd widths: transparency composed over
+// white. Grey PNG stays 8 bits; grey with alpha becomes colour, as the system delivers it.
+TEST_F(VvImage, SystemFormatsTheTestsWrite) {
+    struct Format {
+        const char* name;
+        std::function<TBytes(const TPixels&)> write;
+        std::vector<int> channels;
+        bool binaryAlpha;
+    };
+    const Format formats[] = {{"PNG", WritePng, {1, 2, 3, 4}, false}, {"GIF", WriteGif, {3, 4}, true}};
+    for (const auto& f : formats) {
+        for (int channels : f.channels) {
+            for (int width : {1, 3, 13}) {
+                SCOPED_TRACE(std::string(f.name) + ", " + std::to_string(channels) + " channels, width " +
+                             std::to_string(width));
+                const TPixels source = MakePixels(width, 3, channels);
+                const TDibBlocks got = GetPicture(spi_, f.write(source));
+                ASSERT_EQ(got.result, 0);
+                const int bits = channels == 1 ? 8 : 24;
+                EXPECT_EQ(got.info[14], bits);
+                EXPECT_EQ(got.bits.size(), (static_cast<size_t>(width) * bits + 31) / 32 * 4 * 3);
+                EXPECT_LE(WorstDifference(got, width, 3, [&](int x, int y) { return OverWhite(source, x, y, f.binaryAlpha); }), 1);
+            }
+        }
+    }
+}
+
+// A format none of the plug-in's own checks knows, decoded because a system decoder is installed.
+TEST_F(VvImage, AnyInstalledSystemFormat) {
+    const std::vector<std::string> info = spi_.PluginInfo();
+    bool listed = false;
+    for (size_t i = 2; i < info.size(); i += 2) listed |= (info[i] + ";").find("*.dds;") != std::string::npos;
+    if (!listed) GTEST_SKIP() << "no DDS decoder installed";
+    const TBytes dds = RedDds();
+    std::vector<uint8_t> head(2048, 0);
+    std::copy(dds.begin(), dds.end(), head.begin());
+    EXPECT_EQ(spi_.IsSupported("x", reinterpret_cast<DWORD_PTR>(head.data())), 1);
+    const TDibBlocks got = GetPicture(spi_, dds);
+    ASSERT_EQ(got.result, 0);
+    EXPECT_EQ(WorstDifference(got, 4, 4, [](int, int) { return std::array<int, 3>{255, 0, 0}; }), 0);
+}
+
+// JPEG files that once made the previous decoder write past a table or read tables it never
+// filled. The system's decoder either refuses them or hands over a whole picture.
+TEST_F(VvImage, ForgedJpegTables) {
+    for (const char* name : {"jpeg-huffman-counts-over-256.jpg", "jpeg-scan-uses-undefined-huffman-table.jpg"}) {
+        SCOPED_TRACE(name);
+        const TBytes file = ReadCrasher(name);
+        const TDibBlocks got = GetPicture(spi_, file);
+        EXPECT_TRUE(got.result == 0 || got.result == 2 || got.result == 3) << got.result;
+        if (got.result == 0) {
+            const int width = got.info[4] | got.info[5] << 8, height = got.info[8] | got.info[9] << 8;
+            EXPECT_EQ(got.bits.size(), (static_cast<size_t>(width) * got.info[14] + 31) / 32 * 4 * height);
+        }
+    }
+}
+
+// COM on the host's thread: the plug-in works whether the thread is in no apartment, a
+// single-threaded or a multithreaded one, and leaves it as it found it.
+TEST_F(VvImage, LeavesTheCallersApartmentAsItWas) {
+    const TBytes png = WritePng(MakePixels(5, 5, 4));
+    struct Case {
+        const char* name;
+        bool enter;
+        DWORD model;
+    };
+    const Case cases[] = {{"no apartment", false, 0},
+                          {"single-threaded", true, COINIT_APARTMENTTHREADED},
+                          {"multithreaded", true, COINIT_MULTITHREADED}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        int result = -1;
+        HRESULT before = E_FAIL, after = E_FAIL;
+        std::thread host([&] {
+            if (c.enter) before = CoInitializeEx(nullptr, c.model);
+            result = GetPicture(spi_, png).result;
+            // Entering the other kind fails only while the thread is still in an apartment.
+            const DWORD other = c.model == COINIT_MULTITHREADED ? COINIT_APARTMENTTHREADED : COINIT_MULTITHREADED;
+            after = CoInitializeEx(nullptr, other);
+            if (SUCCEEDED(after)) CoUninitialize();
+            if (c.enter && SUCCEEDED(before)) CoUninitialize();
+        });
+        host.join();
+        EXPECT_EQ(result, 0);
+        if (c.enter) {
+            EXPECT_EQ(before, S_OK);
+            EXPECT_EQ(after, RPC_E_CHANGED_MODE);  // still in the host's own apartment
+        } else {
+            EXPECT_EQ(after, S_OK);  // the plug-in left no apartment behind
+        }
+    }
 }
 
 }  // namespace

@@ -76,6 +76,9 @@ def write_pictures():
         ("im_progressive.jpg", "smooth.ppm", ["-quality", "95", "-interlace", "Plane"], 8),
         ("im_grey.jpg", "smooth.pgm", ["-quality", "95"], 8),
         ("im.hdr", "source.ppm", [], 3),
+        ("im_lzw.tif", "source.ppm", ["-compress", "LZW"], 0),
+        ("im_grey.tif", "source.pgm", ["-compress", "Zip"], 0),
+        ("im.ico", "source.ppm", [], 0),
     ]
     lines = []
     for target, source, options, tolerance in pictures:
