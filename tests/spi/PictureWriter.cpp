@@ -164,3 +164,31 @@ TBytes WriteGif(const TPixels& p) {
     out.push_back(0x3B);
     return out;
 }
+
+TPixels ReadNetpbm(const TBytes& file) {
+    TPixels p;
+    p.channels = file.at(1) == '6' ? 3 : 1;
+    size_t at = 3;
+    auto number = [&] {
+        int v = 0;
+        while (file.at(at) >= '0' && file.at(at) <= '9') v = v * 10 + (file[at++] - '0');
+        ++at;
+        return v;
+    };
+    p.width = number();
+    p.height = number();
+    number();  // maximum value, 255
+    p.data.assign(file.begin() + static_cast<ptrdiff_t>(at), file.end());
+    return p;
+}
+
+std::array<int, 3> OverWhite(const TPixels& p, int x, int y, bool binaryAlpha) {
+    const uint8_t* px = p.At(x, y);
+    const bool hasAlpha = p.channels == 2 || p.channels == 4;
+    const int colour = hasAlpha ? p.channels - 1 : p.channels;
+    std::array<int, 3> c = colour == 1 ? std::array<int, 3>{px[0], px[0], px[0]} : std::array<int, 3>{px[0], px[1], px[2]};
+    const int alpha = hasAlpha ? px[colour] : 255;
+    if (binaryAlpha || alpha == 0 || alpha == 255) return alpha == 0 ? std::array<int, 3>{255, 255, 255} : c;
+    for (int& v : c) v = (v * alpha + 255 * (255 - alpha)) / 255;
+    return c;
+}

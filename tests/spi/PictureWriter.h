@@ -1,6 +1,7 @@
 #pragma once
 // Pictures the tests write themselves: PNG, TGA, JPEG and HDR through stb_image_write, GIF and
 // PNM by hand. Pixels are top-down, channels bytes each (1 grey, 2 grey+alpha, 3 RGB, 4 RGBA).
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -27,3 +28,9 @@ TBytes WritePnm(const TPixels& p);  // P5 for grey, P6 for RGB
 // An RGB or RGBA picture of at most 255 colours, in uncompressed LZW. Pixels with alpha 0 take
 // palette entry 0, which is marked transparent; other alpha is ignored (GIF has none).
 TBytes WriteGif(const TPixels& p);
+
+// Binary PPM or PGM as make_fixtures.py writes them: "P6\n<w> <h>\n255\n" and the pixels.
+TPixels ReadNetpbm(const TBytes& file);
+// The colour a decoder should give a pixel once it is composed over white; with binaryAlpha any
+// alpha but 0 counts as opaque.
+std::array<int, 3> OverWhite(const TPixels& p, int x, int y, bool binaryAlpha);
