@@ -42,25 +42,6 @@ std::wstring GroupDigits(int64_t number, int width) {
     return width != 0 ? RightJustify(text, width) : text;
 }
 
-namespace {
-
-wchar_t UpperAsciiChar(wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c; }
-
-}  // namespace
-
-std::wstring UpperAscii(std::wstring_view text) {
-    std::wstring out(text);
-    for (wchar_t& c : out) c = UpperAsciiChar(c);
-    return out;
-}
-
-bool SameTextIgnoringAsciiCase(std::wstring_view a, std::wstring_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (UpperAsciiChar(a[i]) != UpperAsciiChar(b[i])) return false;
-    return true;
-}
-
 TDateTime UnixToDateTime(int64_t seconds, int biasMinutes) {
     constexpr double kUnixEpochDay = 25569;  // 1 January 1970 counted from 30 December 1899
     return static_cast<double>(seconds) / 86400.0 + kUnixEpochDay - static_cast<double>(biasMinutes) / 1440.0;

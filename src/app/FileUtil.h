@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "toolkit/TextUtil.h"
+
 // --- Files (Windows) -------------------------------------------------------------------------
 
 enum class TOverwriteAnswer { oaAbsent, oaYes, oaNo, oaCancel };
@@ -32,9 +34,6 @@ std::wstring RightJustify(const std::wstring& text, int width);
 std::wstring RepeatText(const std::wstring& text, int count);
 // Decimal with a comma between groups of three digits; right-justified when width is not 0.
 std::wstring GroupDigits(int64_t number, int width);
-// Upper-cases ASCII letters only: file-name matching that must not depend on the locale.
-std::wstring UpperAscii(std::wstring_view text);
-bool SameTextIgnoringAsciiCase(std::wstring_view a, std::wstring_view b);
 
 // --- Time ------------------------------------------------------------------------------------
 

@@ -1,13 +1,13 @@
 #include "plugins/SPIRules.h"
 
+#include "toolkit/TextUtil.h"
+
 #include <algorithm>
 #include <cstring>
 
 namespace {
 
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/' || c == L':'; }
-
-wchar_t FoldAscii(wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c; }
 
 }  // namespace
 
@@ -31,10 +31,7 @@ std::wstring FileExtension(std::wstring_view fileName) {
     return {};
 }
 
-bool SameExtension(std::wstring_view a, std::wstring_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) { return FoldAscii(x) == FoldAscii(y); });
-}
+bool SameExtension(std::wstring_view a, std::wstring_view b) { return SameTextIgnoringAsciiCase(a, b); }
 
 bool PatternsClaimExtension(const std::vector<std::wstring>& patterns, std::wstring_view ext) {
     if (ext.empty()) return false;

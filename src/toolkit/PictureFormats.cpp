@@ -1,5 +1,7 @@
 #include "toolkit/PictureFormats.h"
 
+#include "toolkit/TextUtil.h"
+
 #include <algorithm>
 
 namespace {
@@ -20,12 +22,7 @@ std::vector<TClipboardEntry>& ClipboardTable() {
     return table;
 }
 
-wchar_t FoldAscii(wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c; }
-
-bool SameExtension(std::wstring_view a, std::wstring_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) { return FoldAscii(x) == FoldAscii(y); });
-}
+bool SameExtension(std::wstring_view a, std::wstring_view b) { return SameTextIgnoringAsciiCase(a, b); }
 
 }  // namespace
 

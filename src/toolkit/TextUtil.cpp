@@ -116,3 +116,22 @@ std::wstring FormatW(std::wstring_view format, std::initializer_list<std::wstrin
     }
     return out;
 }
+
+namespace {
+
+wchar_t UpperAsciiChar(wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c; }
+
+}  // namespace
+
+std::wstring UpperAscii(std::wstring_view text) {
+    std::wstring out(text);
+    for (wchar_t& c : out) c = UpperAsciiChar(c);
+    return out;
+}
+
+bool SameTextIgnoringAsciiCase(std::wstring_view a, std::wstring_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (UpperAsciiChar(a[i]) != UpperAsciiChar(b[i])) return false;
+    return true;
+}
