@@ -187,6 +187,7 @@ public:
     void Create(HWND parent, int id, const RECT& bounds, int headerHeight, int rowHeight);
     THeader& Header() { return header_; }
     TDataListBox& List() { return list_; }
+    const TDataListBox& List() const { return list_; }
 
 protected:
     void OnSize(int width, int height) override;
