@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/TempDir.h"
+#include "toolkit/ComPtr_win.h"
 #include "common/WindowTest_win.h"
 #include "shell/ShView_win.h"
 #include "toolkit/Application_win.h"
@@ -68,6 +69,21 @@ struct TSample {
     TTempDir dir;
 };
 
+void MakeShortcut(const std::wstring& path, const std::wstring& target) {
+    TComPtr<IShellLinkW> link;
+    ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.PutVoid())));
+    link->SetPath(target.c_str());
+    TComPtr<IPersistFile> file;
+    ASSERT_TRUE(SUCCEEDED(link->QueryInterface(IID_IPersistFile, file.PutVoid())));
+    EXPECT_TRUE(SUCCEEDED(file->Save(path.c_str(), TRUE)));
+}
+
+int CountNodes(const TTreeView& tree, HTREEITEM first) {
+    int n = 0;
+    for (HTREEITEM item = first; item; item = tree.NextSibling(item)) n += 1 + CountNodes(tree, tree.FirstChild(item));
+    return n;
+}
+
 std::vector<std::wstring> Sorted(std::vector<std::wstring> v) {
     std::sort(v.begin(), v.end());
     return v;
@@ -98,8 +114,8 @@ TEST(FileView, ColumnsImagesMaskSizesAndTimes) {
     SetFileTime(file, nullptr, nullptr, &written);
     CloseHandle(file);
     WriteSized(sample.dir / L"big.zip", 5ull << 30);
-
     TShellForm form;
+    MakeShortcut(sample.dir / L"近道.lnk", sample.dir / L"a.lzh");
     TFileView& list = form.files;
     const wchar_t* captions[] = {L"名前", L"ｻｲｽﾞ", L"ﾌｧｲﾙの種類", L"更新日時"};
     const int formats[] = {LVCFMT_LEFT, LVCFMT_RIGHT, LVCFMT_LEFT, LVCFMT_LEFT};
@@ -134,6 +150,7 @@ TEST(FileView, ColumnsImagesMaskSizesAndTimes) {
     EXPECT_FALSE(list.ItemText(form.Row(L"c.txt"), 2).empty()) << "the system's type name";
     EXPECT_GE(list.ItemImage(form.Row(L"sub")), 0);
     EXPECT_EQ(list.Overlay(form.Row(L"sub")), 0);
+    EXPECT_EQ(list.Overlay(form.Row(L"近道")), 1) << "a shortcut shows the overlay";
 
     list.Select(form.Row(L"旅行.LZH"));
     EXPECT_EQ(list.SelectedPath(), sample.dir / L"旅行.LZH");
@@ -221,6 +238,23 @@ TEST(FolderView, FillsLazilyAndDrivesTheFileList) {
     EXPECT_EQ(tree.Selected(), tree.FirstChild(folder));
     EXPECT_EQ(PathOfIdList(form.files.FolderId()), sample.dir / tree.ItemText(tree.Selected()));
 
+    // The right button on a node selects it and hands its parent folder and id to the owner.
+    std::wstring menuFor;
+    tree.OnContextMenu = [&](IShellFolder* parent, LPCITEMIDLIST id, POINT) {
+        menuFor = DisplayNameOf(parent, id, SHGDN_FORPARSING);
+    };
+    TreeView_EnsureVisible(tree.Handle(), empty);
+    const RECT node = tree.ItemRect(empty);
+    POINT screen{node.left + 4, (node.top + node.bottom) / 2};
+    const LPARAM at = MAKELPARAM(screen.x, screen.y);
+    ClientToScreen(tree.Handle(), &screen);
+    SetCursorPos(screen.x, screen.y);  // a click happens where the mouse is
+    PostMessageW(tree.Handle(), WM_RBUTTONDOWN, MK_RBUTTON, at);
+    PostMessageW(tree.Handle(), WM_RBUTTONUP, 0, at);
+    EXPECT_TRUE(PumpUntil([&] { return !menuFor.empty(); }));
+    EXPECT_EQ(menuFor, sample.dir / L"空のフォルダ");
+    EXPECT_EQ(tree.Selected(), empty);
+
     // A path that does not parse leaves the selection.
     HTREEITEM before = tree.Selected();
     EXPECT_FALSE(tree.SelectPath(sample.dir / L"ない\\どこにも"));
@@ -251,6 +285,15 @@ TEST(FolderView, AFolderThatCannotBeListedReturnsToThePreviousOne) {
     tree.Select(gone);
     EXPECT_EQ(tree.Selected(), sub);
     EXPECT_EQ(PathOfIdList(form.files.FolderId()), sample.dir / L"sub");
+
+    // When the previous folder is gone too, the tree goes back once and stops there.
+    HTREEITEM photos = tree.FirstChild(tree.Parent(sub));
+    while (photos && tree.ItemText(photos) != L"写真") photos = tree.NextSibling(photos);
+    ASSERT_NE(photos, nullptr);
+    ASSERT_TRUE(RemoveDirectoryW((sample.dir / L"sub").c_str()));
+    ASSERT_TRUE(RemoveDirectoryW((sample.dir / L"写真\\2026").c_str()) && RemoveDirectoryW((sample.dir / L"写真").c_str()));
+    tree.Select(photos);
+    EXPECT_EQ(tree.Selected(), sub);
 }
 
 TEST(ShellViews, RenamingAFolderInTheListRenamesItsNode) {
@@ -276,6 +319,21 @@ TEST(ShellViews, RenamingAFolderInTheListRenamesItsNode) {
     for (HTREEITEM c = tree.FirstChild(folder); c; c = tree.NextSibling(c)) children.push_back(tree.ItemText(c));
     EXPECT_EQ(Sorted(children), Sorted({L"サブ", L"空のフォルダ", L"写真"}));
 
+    // A node renamed in its own editor.
+    HTREEITEM photos = tree.FirstChild(folder);
+    while (photos && tree.ItemText(photos) != L"写真") photos = tree.NextSibling(photos);
+    ASSERT_NE(photos, nullptr);
+    HWND edit = tree.EditLabel(photos);
+    ASSERT_NE(edit, nullptr);
+    SetWindowTextW(edit, L"旅の写真");
+    SendMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
+    PumpFor(50);
+    EXPECT_EQ(tree.ItemText(photos), L"旅の写真");
+    EXPECT_TRUE(PathExists(sample.dir / L"旅の写真\\2026"));
+    tree.Select(photos);
+    EXPECT_EQ(tree.SelectedPath(), sample.dir / L"旅の写真");
+    tree.Select(folder);
+
     rename(L"c.txt", L"b.zip");  // the name is taken: the row keeps its own
     EXPECT_GE(form.Row(L"c.txt"), 0);
     EXPECT_TRUE(PathExists(sample.dir / L"c.txt"));
@@ -283,8 +341,10 @@ TEST(ShellViews, RenamingAFolderInTheListRenamesItsNode) {
 
 TEST(ShellViews, DemonstrationFormIsSavedAsPngAndLeavesNothingBehind) {
     TSample sample;
+    int nodes = 0, deleted = 0;
     auto cycle = [&](bool screenshot) {
         TShellForm form;
+        form.tree.OnDeleting = [&deleted](HTREEITEM) { ++deleted; };
         form.files.SetMask({L".LZH", L".ZIP"});
         form.tree.SelectPath(sample.dir / L"写真\\2026");
         form.tree.SelectPath(sample.dir.Path());
@@ -293,6 +353,8 @@ TEST(ShellViews, DemonstrationFormIsSavedAsPngAndLeavesNothingBehind) {
         UpdateWindow(form.Handle());
         PumpFor(200);
         if (screenshot) std::printf("screenshot: %ls\n", SaveWindowPng(form.Handle(), L"shell_demo").c_str());
+        nodes = CountNodes(form.tree, form.tree.Root());
+        deleted = 0;
     };
     cycle(true);
     PumpFor(100);
@@ -302,5 +364,7 @@ TEST(ShellViews, DemonstrationFormIsSavedAsPngAndLeavesNothingBehind) {
         PumpFor(100);
         EXPECT_EQ(CountThreadWindows(), windows);
         EXPECT_EQ(CountGdiObjects(), gdi) << CountGdiObjectsMethod();
+        EXPECT_EQ(deleted, nodes) << "every node's id is freed once";
     }
+    EXPECT_GT(nodes, 5);
 }
