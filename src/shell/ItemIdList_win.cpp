@@ -1,10 +1,10 @@
 #include "shell/ItemIdList_win.h"
 
 #include <commctrl.h>
-#include <shellapi.h>
 #include <shlwapi.h>
 
 #include <cstring>
+#include <utility>
 
 
 TItemIdList TItemIdList::CopyOf(LPCITEMIDLIST pidl) {
@@ -135,4 +135,34 @@ std::wstring ShownNameOf(LPCITEMIDLIST absolute) {
     SHFILEINFOW info{};
     if (!SHGetFileInfoW(reinterpret_cast<LPCWSTR>(absolute), 0, &info, sizeof(info), SHGFI_PIDL | SHGFI_DISPLAYNAME)) return {};
     return info.szDisplayName;
+}
+
+int IconOf(IShellIcon* icons, LPCITEMIDLIST child, UINT flags) {
+    int index = -1;
+    if (!icons || icons->GetIconOf(child, flags, &index) != S_OK) return -1;
+    return index;
+}
+
+// Some shells (Wine's) hand out an empty list for a file-system folder that no longer exists: that
+// counts as one that cannot be listed.
+TComPtr<IEnumIDList> EnumerateFolder(IShellFolder* folder, LPCITEMIDLIST absolute, HWND owner, SHCONTF flags) {
+    TComPtr<IEnumIDList> items;
+    if (!folder || folder->EnumObjects(owner, flags, items.put()) != S_OK) items.reset();
+    if (items) {
+        const std::wstring path = PathOfIdList(absolute);
+        const DWORD attributes = path.empty() ? 0 : GetFileAttributesW(path.c_str());
+        if (!path.empty() && (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)))
+            items.reset();
+    }
+    return items;
+}
+
+void ForEachItem(IEnumIDList* items, const std::function<void(TItemIdList)>& visit) {
+    LPITEMIDLIST raw = nullptr;
+    ULONG fetched = 0;
+    while (items->Next(1, &raw, &fetched) == S_OK && raw) {
+        TItemIdList item(raw);
+        raw = nullptr;
+        visit(std::move(item));
+    }
 }

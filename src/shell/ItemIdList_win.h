@@ -4,8 +4,10 @@
 // the components ask of an id: its path, its display name, its parts.
 #include <windows.h>
 
+#include <shellapi.h>
 #include <shlobj.h>
 
+#include <functional>
 #include <string>
 
 #include "toolkit/ComPtr_win.h"
@@ -63,3 +65,10 @@ HIMAGELIST SystemImageList(bool small);
 std::wstring TypeNameOf(LPCITEMIDLIST absolute);
 // The name the shell shows for an absolute id, the desktop's included.
 std::wstring ShownNameOf(LPCITEMIDLIST absolute);
+// An item's icon as the folder's own icon interface gives it (flags GIL_FORSHELL, GIL_OPENICON);
+// -1 when there is no interface or it gives none.
+int IconOf(IShellIcon* icons, LPCITEMIDLIST child, UINT flags);
+// The items of a folder (flags SHCONTF_FOLDERS, ...); empty when the folder cannot be listed.
+TComPtr<IEnumIDList> EnumerateFolder(IShellFolder* folder, LPCITEMIDLIST absolute, HWND owner, SHCONTF flags);
+// Hands each item of an enumeration to visit, which owns it from then on.
+void ForEachItem(IEnumIDList* items, const std::function<void(TItemIdList)>& visit);
