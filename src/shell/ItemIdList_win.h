@@ -1,7 +1,8 @@
 #pragma once
 // Shell item identifiers. Every id list the shell hands out is owned by one TItemIdList and freed
 // with the shell's allocator (CoTaskMemFree) on every path; the helpers below answer the questions
-// the components ask of an id: its path, its display name, its parts.
+// the components ask of an id and of its folder: its path, names, parts and icons, the folder's
+// items and their order.
 #include <windows.h>
 
 #include <shellapi.h>

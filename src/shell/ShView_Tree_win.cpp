@@ -137,7 +137,8 @@ void TFolderView::Change(HTREEITEM item) {
     previous_ = current_;
     current_ = item;
     if (!filling_) ReportSelection();
-    TTreeView::Change(item);
+    // A list that could not show the folder sent the selection back, and that change was reported.
+    if (Selected() == item) TTreeView::Change(item);
 }
 
 void TFolderView::ReportSelection() {

@@ -282,8 +282,11 @@ TEST(FolderView, AFolderThatCannotBeListedReturnsToThePreviousOne) {
     while (gone && tree.ItemText(gone) != L"空のフォルダ") gone = tree.NextSibling(gone);
     ASSERT_NE(gone, nullptr);
     ASSERT_TRUE(RemoveDirectoryW((sample.dir / L"空のフォルダ").c_str()));
+    std::vector<HTREEITEM> changes;
+    tree.OnChange = [&](HTREEITEM item) { changes.push_back(item); };
     tree.Select(gone);
     EXPECT_EQ(tree.Selected(), sub);
+    EXPECT_EQ(changes, std::vector<HTREEITEM>{sub}) << "the owner hears of the folder that is shown";
     EXPECT_EQ(PathOfIdList(form.files.FolderId()), sample.dir / L"sub");
 
     // When the previous folder is gone too, the tree goes back once and stops there.
