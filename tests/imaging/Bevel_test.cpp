@@ -37,29 +37,19 @@ TEST(Bevel, PixelsOfTheFrame) {
     const Case cases[] = {
         {"top-left corner", splash, 368, 0, 0, kLight},
         {"top row ends on the diagonal, darkened there too", splash, 368, 367, 0, kBase},
-        {"top row next to the diagonal", splash, 368, 366, 0, kLight},
         {"row 10 ends at width - 11", splash, 368, 357, 10, kLight},
         {"right band starts at the diagonal", splash, 368, 358, 9, kBase},
         {"right band below the diagonal", splash, 368, 358, 10, kDark},
-        {"right band reaches the bottom", splash, 368, 367, 127, kDark},
-        {"row 10 of the left edge belongs to the top band only", splash, 368, 0, 10, kLight},
         {"left band runs to height - column - 1", splash, 368, 10, 117, kLight},
         {"bottom band starts at its diagonal", splash, 368, 10, 118, kDark},
         {"left band meets it there", splash, 368, 9, 118, kBase},
         {"bottom-left corner: lightened and darkened", splash, 368, 0, 127, kBase},
         {"bottom band ends at width - 11", splash, 368, 357, 127, kDark},
-        {"inside the frame", splash, 368, 11, 11, kBase},
-        {"inside, next to the right band", splash, 368, 357, 117, kBase},
-        {"dialog: top row 0 to W - 7", dialog, 435, 433, 0, kLight},
         {"dialog: right band from W - x - 7", dialog, 435, 425, 9, kBase},
-        {"dialog: above the right band's start", dialog, 435, 425, 8, kLight},
         {"dialog: right band down to E", dialog, 435, 434, 421, kDark},
         {"dialog: bottom band from H - y - 31", dialog, 435, 9, 412, kBase},
-        {"dialog: left band to H - x - 31", dialog, 435, 8, 412, kLight},
-        {"dialog: bottom band ends at W - 17", dialog, 435, 424, 421, kDark},
         {"dialog: top and bottom bands on one row", low, 94, 0, 4, kBase},
         {"dialog: bottom band clipped at the top", low, 94, 4, 0, kBase},
-        {"dialog: before the bottom band", low, 94, 3, 0, kLight},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -75,13 +65,11 @@ TEST(Bevel, ShiftActsOnTheWholeColourValue) {
         uint32_t want;
     };
     const Case cases[] = {
-        {"no carry", kBase, kBevelShift, kLight},
         {"red carries into green", 0x00E06080, kBevelShift, 0x001091B0},
         {"green carries into blue", 0x0040E080, kBevelShift, 0x007010B1},
         {"carry out of blue is lost", 0x004060F0, kBevelShift, 0x00709020},
         {"red borrows from green", 0x00106080, -kBevelShift, 0x00E02F50},
         {"borrow past blue is lost", 0x00406010, -kBevelShift, 0x001030E0},
-        {"the fourth byte is cleared", 0xFF406080, kBevelShift, kLight},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -94,10 +82,7 @@ TEST(Bevel, TilesRepeatFromTheTopLeftAndStayInsideTheRows) {
     const int width = 7, height = 5, stride = 9;
     std::vector<uint32_t> pixels(static_cast<size_t>(stride) * height, 99);
     TilePixels(TPixels32{pixels.data(), width, height, stride}, tile, 3, 2);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < stride; ++x) {
-            SCOPED_TRACE(testing::Message() << x << "," << y);
-            EXPECT_EQ(pixels[static_cast<size_t>(y) * stride + x], x < width ? tile[(y % 2) * 3 + x % 3] : 99u);
-        }
-    }
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < stride; ++x)
+            EXPECT_EQ(pixels[static_cast<size_t>(y) * stride + x], x < width ? tile[(y % 2) * 3 + x % 3] : 99u) << x << "," << y;
 }

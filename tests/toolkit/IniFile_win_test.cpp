@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "common/TempDir.h"
 
 TEST(IniFile, ReadsValuesWholeAndIntegersStrictly) {
@@ -16,15 +18,9 @@ TEST(IniFile, ReadsValuesWholeAndIntegersStrictly) {
     EXPECT_EQ(ini.ReadString(L"S", L"long", L""), std::wstring(longValue.begin(), longValue.end()));
     EXPECT_EQ(ini.ReadString(L"S", L"missing", L"def"), L"def");
     EXPECT_EQ(ini.ReadString(L"S", L"empty", L"def"), L"") << "a key with no value is there";
-    struct Case {
-        const wchar_t* key;
-        int want;
-    };
-    const Case cases[] = {{L"neg", -12}, {L"suffix", 99}, {L"big", 99}, {L"empty", 99}, {L"missing", 99}, {L"spaced", 7}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.key);
-        EXPECT_EQ(ini.ReadInteger(L"S", c.key, 99), c.want);
-    }
+    const std::pair<const wchar_t*, int> cases[] = {{L"neg", -12}, {L"suffix", 99}, {L"big", 99},
+                                                    {L"empty", 99}, {L"missing", 99}, {L"spaced", 7}};
+    for (const auto& [key, want] : cases) EXPECT_EQ(ini.ReadInteger(L"S", key, 99), want) << key;
     EXPECT_FALSE(ini.ReadBool(L"S", L"bool", true));
     EXPECT_TRUE(ini.ReadBool(L"S", L"missing", true));
 }
