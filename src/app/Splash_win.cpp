@@ -32,7 +32,7 @@ LRESULT TOpenningDlg::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
 
 void TOpenningDlg::OnPaint(HDC dc) {
     const RECT client = ClientRect();
-    const TPaintBuffer buffer(client.right, client.bottom);
+    TPaintBuffer buffer(client.right, client.bottom);
     background_.Paint(buffer, BevelFrame(buffer.Width(), buffer.Height()));
 
     // The title at the upper left over its shadow, the version line below it towards the right.

@@ -5,8 +5,6 @@
 // the main window is made.
 #include <windows.h>
 
-#include <string>
-
 #include "imaging/Bevel_win.h"
 #include "toolkit/Form_win.h"
 #include "toolkit/Handles_win.h"

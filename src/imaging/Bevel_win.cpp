@@ -47,7 +47,7 @@ TBevelBackground::TBevelBackground(const wchar_t* resourceName) {
     tile_.assign(pixels.bits, pixels.bits + static_cast<size_t>(tileWidth_) * tileHeight_);
 }
 
-void TBevelBackground::Paint(const TPaintBuffer& buffer, std::span<const TBevelBand> frame) const {
+void TBevelBackground::Paint(TPaintBuffer& buffer, std::span<const TBevelBand> frame) const {
     const TPixels32 pixels = buffer.Pixels();
     TilePixels(pixels, tile_, tileWidth_, tileHeight_);
     ApplyBevel(pixels, frame);

@@ -43,13 +43,8 @@ public:
     // reduced to 256 colours first, as it would be shown there.
     explicit TBevelBackground(const wchar_t* resourceName);
 
-    int TileWidth() const { return tileWidth_; }
-    int TileHeight() const { return tileHeight_; }
-    // The tile's pixel at (x, y), 0x00RRGGBB.
-    uint32_t TilePixel(int x, int y) const { return tile_.at(static_cast<size_t>(y) * tileWidth_ + x); }
-
     // Fills the whole buffer with the tiles and raises the frame over them.
-    void Paint(const TPaintBuffer& buffer, std::span<const TBevelBand> frame) const;
+    void Paint(TPaintBuffer& buffer, std::span<const TBevelBand> frame) const;
 
 private:
     std::vector<uint32_t> tile_;  // top-down, packed rows
