@@ -21,18 +21,17 @@ const int kBrowseTree = 0x3741, kBrowseStatus = 0x3743;  // the shell dialog's c
 std::vector<std::function<void(HWND)>> g_steps;
 size_t g_stepsRun = 0;
 
+BOOL CALLBACK FindBrowseDialog(HWND hwnd, LPARAM found) {
+    wchar_t name[16] = {};
+    GetClassNameW(hwnd, name, 16);
+    if (std::wstring(name) != L"#32770" || !IsWindowVisible(hwnd) || !GetDlgItem(hwnd, kBrowseTree)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = hwnd;
+    return FALSE;
+}
+
 void CALLBACK DriveBrowseDialog(HWND, UINT, UINT_PTR, DWORD) {
     HWND dialog = nullptr;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND hwnd, LPARAM found) {
-            wchar_t name[16] = {};
-            GetClassNameW(hwnd, name, 16);
-            if (std::wstring(name) != L"#32770" || !IsWindowVisible(hwnd) || !GetDlgItem(hwnd, kBrowseTree)) return TRUE;
-            *reinterpret_cast<HWND*>(found) = hwnd;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&dialog));
+    EnumThreadWindows(GetCurrentThreadId(), FindBrowseDialog, reinterpret_cast<LPARAM>(&dialog));
     if (dialog && g_stepsRun < g_steps.size()) g_steps[g_stepsRun++](dialog);
 }
 
