@@ -71,3 +71,16 @@ private:
     HWND window_;
     bool wasEnabled_;
 };
+
+// Shows the hourglass for the scope, without disabling anything, and puts the cursor that was
+// shown before back on every path.
+class TWaitCursor {
+public:
+    TWaitCursor() : previous_(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
+    ~TWaitCursor() { SetCursor(previous_); }
+    TWaitCursor(const TWaitCursor&) = delete;
+    TWaitCursor& operator=(const TWaitCursor&) = delete;
+
+private:
+    HCURSOR previous_;
+};

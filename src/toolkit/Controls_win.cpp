@@ -16,7 +16,28 @@ void Raise(const TEvent& event, TArgs&&... args) {
     if (event) event(std::forward<TArgs>(args)...);
 }
 
+// The sort callback of list and tree views: the comparison travels as the context. Nothing may
+// unwind through the control's sort, so a comparison that throws counts as equal.
+int CALLBACK CompareThrough(LPARAM a, LPARAM b, LPARAM compare) {
+    try {
+        return (*reinterpret_cast<const TItemCompare*>(compare))(a, b);
+    } catch (...) {
+        return 0;
+    }
+}
+
+// The point of the last message, in screen coordinates: where a NM_RCLICK happened.
+POINT MessagePoint() {
+    const DWORD pos = GetMessagePos();
+    return POINT{GET_X_LPARAM(pos), GET_Y_LPARAM(pos)};
+}
+
 }  // namespace
+
+void TControl::EndUpdate() {
+    SendMessageW(Handle(), WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(Handle(), nullptr, TRUE);
+}
 
 // ---- TLabel, TButton, TCheckBox
 
@@ -267,11 +288,6 @@ void TDataListBox::SetSelected(int index, bool selected) {
     SendMessageW(Handle(), LB_SETSEL, selected, static_cast<LPARAM>(index));
 }
 
-void TDataListBox::EndUpdate() {
-    SendMessageW(Handle(), WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(Handle(), nullptr, TRUE);
-}
-
 void TDataListBox::SetColor(COLORREF color) {
     TUniqueGdiObject brush(CreateSolidBrush(color));
     if (!brush) throw EOutOfResources(L"ブラシを作成できません。");
@@ -393,6 +409,37 @@ LPARAM TListView::ItemData(int index) const {
     return item.lParam;
 }
 
+void TListView::SetItemData(int index, LPARAM data) {
+    LVITEMW item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = index;
+    item.lParam = data;
+    SendMessageW(Handle(), LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+int TListView::ItemImage(int index) const {
+    LVITEMW item{};
+    item.mask = LVIF_IMAGE;
+    item.iItem = index;
+    SendMessageW(Handle(), LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    return item.iImage;
+}
+
+void TListView::SetOverlay(int index, int overlay) {
+    ListView_SetItemState(Handle(), index, INDEXTOOVERLAYMASK(static_cast<UINT>(overlay)), LVIS_OVERLAYMASK);
+}
+
+int TListView::Overlay(int index) const {
+    return static_cast<int>((ListView_GetItemState(Handle(), index, LVIS_OVERLAYMASK) & LVIS_OVERLAYMASK) >> 8);
+}
+
+std::vector<int> TListView::SelectedIndexes() const {
+    std::vector<int> rows;
+    for (int i = ListView_GetNextItem(Handle(), -1, LVNI_SELECTED); i >= 0; i = ListView_GetNextItem(Handle(), i, LVNI_SELECTED))
+        rows.push_back(i);
+    return rows;
+}
+
 void TListView::Select(int index) {
     ListView_SetItemState(Handle(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     if (index < 0) return;
@@ -400,27 +447,43 @@ void TListView::Select(int index) {
     ListView_EnsureVisible(Handle(), index, FALSE);
 }
 
-void TListView::EndUpdate() {
-    SendMessageW(Handle(), WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(Handle(), nullptr, TRUE);
+void TListView::Sort(const TItemCompare& compare) {
+    ListView_SortItems(Handle(), CompareThrough, reinterpret_cast<LPARAM>(&compare));
 }
 
 bool TListView::Reflected(UINT msg, WPARAM, LPARAM lp, LRESULT& result) {
     if (msg != WM_NOTIFY) return false;
     const auto* hdr = reinterpret_cast<const NMHDR*>(lp);
+    result = 0;
     switch (hdr->code) {
-    case LVN_COLUMNCLICK: Raise(OnColumnClick, reinterpret_cast<const NMLISTVIEW*>(lp)->iSubItem); break;
+    case LVN_COLUMNCLICK: ColumnClick(reinterpret_cast<const NMLISTVIEW*>(lp)->iSubItem); return true;
     case LVN_ITEMCHANGED: {
         const auto* nm = reinterpret_cast<const NMLISTVIEW*>(lp);
         if ((nm->uChanged & LVIF_STATE) && ((nm->uNewState ^ nm->uOldState) & LVIS_SELECTED)) Raise(OnChange);
-        break;
+        return true;
     }
-    case NM_DBLCLK: Raise(OnDblClick); break;
-    default: return false;
+    case NM_DBLCLK: DblClick(); return true;
+    case NM_RCLICK: RightClick(MessagePoint()); return true;
+    case LVN_BEGINDRAG: BeginDrag(reinterpret_cast<const NMLISTVIEW*>(lp)->iItem); return true;
+    case LVN_BEGINLABELEDITW:
+        result = CanEdit(reinterpret_cast<const NMLVDISPINFOW*>(lp)->item.iItem) ? FALSE : TRUE;
+        return true;
+    case LVN_ENDLABELEDITW: {
+        const auto* info = reinterpret_cast<const NMLVDISPINFOW*>(lp);
+        // No text: the edit was cancelled.
+        result = info->item.pszText && Edited(info->item.iItem, info->item.pszText) ? TRUE : FALSE;
+        return true;
     }
-    result = 0;
-    return true;
+    }
+    return false;
 }
+
+void TListView::ColumnClick(int column) { Raise(OnColumnClick, column); }
+void TListView::DblClick() { Raise(OnDblClick); }
+bool TListView::CanEdit(int index) { return !OnEditing || OnEditing(index); }
+bool TListView::Edited(int index, const std::wstring& text) { return !OnEdited || OnEdited(index, text); }
+void TListView::BeginDrag(int index) { Raise(OnBeginDrag, index); }
+void TListView::RightClick(POINT screen) { Raise(OnRightClick, screen); }
 
 // ---- TTreeView
 
@@ -460,6 +523,15 @@ std::wstring TTreeView::ItemText(HTREEITEM item) const {
     return buffer;
 }
 
+void TTreeView::SetItemText(HTREEITEM item, const std::wstring& text) {
+    TVITEMW tv{};
+    tv.mask = TVIF_TEXT;
+    tv.hItem = item;
+    std::wstring copy = text;
+    tv.pszText = copy.data();
+    SendMessageW(Handle(), TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
+}
+
 LPARAM TTreeView::ItemData(HTREEITEM item) const {
     TVITEMW tv{};
     tv.mask = TVIF_PARAM;
@@ -468,15 +540,57 @@ LPARAM TTreeView::ItemData(HTREEITEM item) const {
     return tv.lParam;
 }
 
+void TTreeView::SetItemData(HTREEITEM item, LPARAM data) {
+    TVITEMW tv{};
+    tv.mask = TVIF_PARAM;
+    tv.hItem = item;
+    tv.lParam = data;
+    SendMessageW(Handle(), TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
+}
+
+bool TTreeView::HasChildren(HTREEITEM item) const {
+    TVITEMW tv{};
+    tv.mask = TVIF_CHILDREN;
+    tv.hItem = item;
+    SendMessageW(Handle(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
+    return tv.cChildren != 0;
+}
+
+void TTreeView::SetHasChildren(HTREEITEM item, bool hasChildren) {
+    TVITEMW tv{};
+    tv.mask = TVIF_CHILDREN;
+    tv.hItem = item;
+    tv.cChildren = hasChildren ? 1 : 0;
+    SendMessageW(Handle(), TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
+}
+
+void TTreeView::SortChildren(HTREEITEM parent, const TItemCompare& compare) {
+    TVSORTCB sort{};
+    sort.hParent = parent;
+    sort.lpfnCompare = CompareThrough;
+    sort.lParam = reinterpret_cast<LPARAM>(&compare);
+    TreeView_SortChildrenCB(Handle(), &sort, FALSE);
+}
+
+HTREEITEM TTreeView::ItemAt(POINT client) const {
+    TVHITTESTINFO hit{};
+    hit.pt = client;
+    HTREEITEM item = TreeView_HitTest(Handle(), &hit);
+    return (hit.flags & TVHT_ONITEM) ? item : nullptr;
+}
+
+RECT TTreeView::ItemRect(HTREEITEM item) const {
+    RECT r{};
+    TreeView_GetItemRect(Handle(), item, &r, TRUE);
+    return r;
+}
+
 void TTreeView::ReleaseItemData(HTREEITEM first) {
     for (HTREEITEM item = first; item; item = NextSibling(item)) {
         ReleaseItemData(FirstChild(item));
         if (const LPARAM data = ItemData(item)) {
-            TVITEMW tv{};
-            tv.mask = TVIF_PARAM;
-            tv.hItem = item;
-            SendMessageW(Handle(), TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
-            Raise(OnDeleteItem, item, data);
+            SetItemData(item, 0);
+            ItemDeleted(item, data);
         }
     }
 }
@@ -492,13 +606,32 @@ bool TTreeView::Reflected(UINT msg, WPARAM, LPARAM lp, LRESULT& result) {
     const auto* nm = reinterpret_cast<const NMTREEVIEWW*>(lp);
     result = 0;
     switch (nm->hdr.code) {
-    case TVN_SELCHANGEDW: Raise(OnChange, nm->itemNew.hItem); return true;
+    case TVN_SELCHANGEDW: Change(nm->itemNew.hItem); return true;
     case TVN_ITEMEXPANDINGW:
-        if (nm->action == TVE_EXPAND && OnExpanding) result = OnExpanding(nm->itemNew.hItem) ? FALSE : TRUE;
+        if (nm->action == TVE_EXPAND) result = CanExpand(nm->itemNew.hItem) ? FALSE : TRUE;
         return true;
     case TVN_DELETEITEMW:
-        if (nm->itemOld.lParam) Raise(OnDeleteItem, nm->itemOld.hItem, nm->itemOld.lParam);
+        if (nm->itemOld.lParam) ItemDeleted(nm->itemOld.hItem, nm->itemOld.lParam);
         return true;
+    case TVN_BEGINDRAGW: BeginDrag(nm->itemNew.hItem); return true;
+    case NM_RCLICK: RightClick(MessagePoint()); return true;
+    case TVN_BEGINLABELEDITW:
+        result = CanEdit(reinterpret_cast<const NMTVDISPINFOW*>(lp)->item.hItem) ? FALSE : TRUE;
+        return true;
+    case TVN_ENDLABELEDITW: {
+        const auto* info = reinterpret_cast<const NMTVDISPINFOW*>(lp);
+        // No text: the edit was cancelled.
+        result = info->item.pszText && Edited(info->item.hItem, info->item.pszText) ? TRUE : FALSE;
+        return true;
+    }
     }
     return false;
 }
+
+void TTreeView::Change(HTREEITEM item) { Raise(OnChange, item); }
+bool TTreeView::CanExpand(HTREEITEM item) { return !OnExpanding || OnExpanding(item); }
+void TTreeView::ItemDeleted(HTREEITEM item, LPARAM data) { Raise(OnDeleteItem, item, data); }
+bool TTreeView::CanEdit(HTREEITEM item) { return !OnEditing || OnEditing(item); }
+bool TTreeView::Edited(HTREEITEM item, const std::wstring& text) { return !OnEdited || OnEdited(item, text); }
+void TTreeView::BeginDrag(HTREEITEM item) { Raise(OnBeginDrag, item); }
+void TTreeView::RightClick(POINT screen) { Raise(OnRightClick, screen); }

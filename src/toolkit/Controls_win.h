@@ -17,7 +17,14 @@
 class TControl : public TWindow {
 public:
     using TWindow::Attach;
+    // Stops and resumes drawing around a bulk change; resuming repaints once.
+    void BeginUpdate() { SendMessageW(Handle(), WM_SETREDRAW, FALSE, 0); }
+    void EndUpdate();
 };
+
+// A comparison of two items' data for the sorting of list and tree views: negative, zero or
+// positive.
+using TItemCompare = std::function<int(LPARAM, LPARAM)>;
 
 // A line of static text.
 class TLabel : public TControl, public TLabelTarget {
@@ -173,9 +180,6 @@ public:
     int FocusedRow() const { return static_cast<int>(SendMessageW(Handle(), LB_GETCARETINDEX, 0, 0)); }
     void SetFocusedRow(int index) { SendMessageW(Handle(), LB_SETCARETINDEX, static_cast<WPARAM>(index), FALSE); }
     int TopRow() const { return static_cast<int>(SendMessageW(Handle(), LB_GETTOPINDEX, 0, 0)); }
-    // Stops and resumes drawing around a bulk change; resuming repaints once.
-    void BeginUpdate() { SendMessageW(Handle(), WM_SETREDRAW, FALSE, 0); }
-    void EndUpdate();
     // The background of the list where no row is drawn; the system's window colour until set.
     void SetColor(COLORREF color);
     COLORREF Color() const { return color_; }
@@ -200,6 +204,7 @@ public:
     void Create(HWND parent, int id, const RECT& bounds, int headerHeight, int rowHeight);
     THeader& Header() { return header_; }
     TDataListBox& List() { return list_; }
+    const TDataListBox& List() const { return list_; }
 
 protected:
     void OnSize(int width, int height) override;
@@ -210,41 +215,71 @@ private:
     TDataListBox list_;
 };
 
+// A list view. Its notifications reach protected virtual members, which raise the events; a
+// derived control overrides those members and calls them in turn to keep the events.
 class TListView : public TControl {
 public:
-    // style: LVS_REPORT, LVS_SMALLICON, ... with LVS_SINGLESEL, LVS_SHOWSELALWAYS and the like.
+    // style: LVS_REPORT, LVS_SMALLICON, ... with LVS_SINGLESEL, LVS_SHOWSELALWAYS, LVS_EDITLABELS and
+    // the like; with LVS_SHAREIMAGELISTS the control leaves its image lists alone when destroyed.
     void Create(HWND parent, int id, const RECT& bounds, DWORD style);
     void SetViewStyle(DWORD view);  // LVS_ICON, LVS_SMALLICON, LVS_LIST, LVS_REPORT
     DWORD ViewStyle() const { return static_cast<DWORD>(GetWindowLongPtrW(Handle(), GWL_STYLE)) & LVS_TYPEMASK; }
+    // which: LVSIL_NORMAL or LVSIL_SMALL.
     void SetImageList(HIMAGELIST images, int which) { ListView_SetImageList(Handle(), images, which); }
+    HIMAGELIST ImageList(int which) const { return ListView_GetImageList(Handle(), which); }
     void AddColumn(const std::wstring& caption, int width, int format = LVCFMT_LEFT);
+    int ColumnCount() const { return Header_GetItemCount(ListView_GetHeader(Handle())); }
     // Adds a row at the end; data is the owner's to interpret.
     int AddItem(const std::wstring& text, int image = -1, LPARAM data = 0);
     void SetSubItem(int index, int column, const std::wstring& text);
+    void SetItemText(int index, const std::wstring& text) { SetSubItem(index, 0, text); }
     std::wstring ItemText(int index, int column = 0) const;
     LPARAM ItemData(int index) const;
+    void SetItemData(int index, LPARAM data);
+    int ItemImage(int index) const;
+    // One of the image list's overlay images drawn over the row's image (1-based; 0: none).
+    void SetOverlay(int index, int overlay);
+    int Overlay(int index) const;
     int Count() const { return ListView_GetItemCount(Handle()); }
     void Clear() { ListView_DeleteAllItems(Handle()); }
     int SelectedIndex() const { return ListView_GetNextItem(Handle(), -1, LVNI_SELECTED); }
+    std::vector<int> SelectedIndexes() const;
     void Select(int index);
-    void Sort(PFNLVCOMPARE compare, LPARAM context) { ListView_SortItems(Handle(), compare, context); }
-    void BeginUpdate() { SendMessageW(Handle(), WM_SETREDRAW, FALSE, 0); }
-    void EndUpdate();
+    // Sorts the rows by their data.
+    void Sort(const TItemCompare& compare);
+    // Opens the editor on a row's label and returns the edit control.
+    HWND EditLabel(int index) { return ListView_EditLabel(Handle(), index); }
 
     std::function<void(int)> OnColumnClick;
     std::function<void()> OnChange;  // the selected item changed
     std::function<void()> OnDblClick;
+    // A label editor is about to open on the row; answer false to keep it closed.
+    std::function<bool(int)> OnEditing;
+    // The user ended an edit with new text; answer true to let the row take the text.
+    std::function<bool(int, const std::wstring&)> OnEdited;
+    std::function<void(int)> OnBeginDrag;  // the left button dragged the row
+    std::function<void(POINT)> OnRightClick;  // the right button released, screen coordinates
 
 protected:
     bool Reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+    virtual void ColumnClick(int column);
+    virtual void DblClick();
+    virtual bool CanEdit(int index);
+    virtual bool Edited(int index, const std::wstring& text);
+    virtual void BeginDrag(int index);
+    virtual void RightClick(POINT screen);
 };
 
+// A tree view. Like the list view, its notifications reach protected virtual members that raise
+// the events.
 class TTreeView : public TControl {
 public:
     ~TTreeView() override;
+    // With TVS_EDITLABELS labels can be edited. The control never destroys its image list.
     void Create(HWND parent, int id, const RECT& bounds,
                 DWORD style = TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS);
     void SetImageList(HIMAGELIST images) { TreeView_SetImageList(Handle(), images, TVSIL_NORMAL); }
+    HIMAGELIST ImageList() const { return TreeView_GetImageList(Handle(), TVSIL_NORMAL); }
     // hasChildren shows the expand button before the children are filled in.
     HTREEITEM AddItem(HTREEITEM parent, const std::wstring& text, int image, int selectedImage, LPARAM data,
                       bool hasChildren);
@@ -253,11 +288,23 @@ public:
     HTREEITEM Selected() const { return TreeView_GetSelection(Handle()); }
     void Select(HTREEITEM item) { TreeView_SelectItem(Handle(), item); }
     void Expand(HTREEITEM item, bool expand = true) { TreeView_Expand(Handle(), item, expand ? TVE_EXPAND : TVE_COLLAPSE); }
+    bool Expanded(HTREEITEM item) const { return (TreeView_GetItemState(Handle(), item, TVIS_EXPANDED) & TVIS_EXPANDED) != 0; }
     HTREEITEM Root() const { return TreeView_GetRoot(Handle()); }
+    HTREEITEM Parent(HTREEITEM item) const { return TreeView_GetParent(Handle(), item); }
     HTREEITEM FirstChild(HTREEITEM item) const { return TreeView_GetChild(Handle(), item); }
     HTREEITEM NextSibling(HTREEITEM item) const { return TreeView_GetNextSibling(Handle(), item); }
     std::wstring ItemText(HTREEITEM item) const;
+    void SetItemText(HTREEITEM item, const std::wstring& text);
     LPARAM ItemData(HTREEITEM item) const;
+    void SetItemData(HTREEITEM item, LPARAM data);
+    // Whether the item shows the expand button (before or after its children are filled in).
+    bool HasChildren(HTREEITEM item) const;
+    void SetHasChildren(HTREEITEM item, bool hasChildren);
+    // Sorts the children of an item (not their children) by their data.
+    void SortChildren(HTREEITEM parent, const TItemCompare& compare);
+    HTREEITEM ItemAt(POINT client) const;
+    RECT ItemRect(HTREEITEM item) const;  // the label's rectangle, client coordinates
+    HWND EditLabel(HTREEITEM item) { return TreeView_EditLabel(Handle(), item); }
 
     std::function<void(HTREEITEM)> OnChange;  // the selection moved to the item
     // Before an item opens; answer false to keep it closed. Fill the children here.
@@ -265,12 +312,25 @@ public:
     // An item with data is deleted, also when the control is destroyed, by its owner's destructor
     // or with its parent: free what the data holds. Called once per item.
     std::function<void(HTREEITEM, LPARAM)> OnDeleteItem;
+    // A label editor is about to open on the item; answer false to keep it closed.
+    std::function<bool(HTREEITEM)> OnEditing;
+    // The user ended an edit with new text; answer true to let the item take the text.
+    std::function<bool(HTREEITEM, const std::wstring&)> OnEdited;
+    std::function<void(HTREEITEM)> OnBeginDrag;  // the left button dragged the item
+    std::function<void(POINT)> OnRightClick;  // the right button released, screen coordinates
 
 protected:
     LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
     bool Reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
-
-private:
-    // Hands every item's data to OnDeleteItem and clears it, while this object is whole.
+    virtual void Change(HTREEITEM item);
+    virtual bool CanExpand(HTREEITEM item);
+    // An item with data is going; called once per item, with the data already taken from it.
+    virtual void ItemDeleted(HTREEITEM item, LPARAM data);
+    virtual bool CanEdit(HTREEITEM item);
+    virtual bool Edited(HTREEITEM item, const std::wstring& text);
+    virtual void BeginDrag(HTREEITEM item);
+    virtual void RightClick(POINT screen);
+    // Hands every item's data from first on to ItemDeleted and clears it, while this object is
+    // whole; a derived class whose ItemDeleted frees the data calls it from its destructor.
     void ReleaseItemData(HTREEITEM first);
 };

@@ -51,7 +51,18 @@ void TPanel::Create(HWND parent, int id, const RECT& bounds, TBevel bevel, bool 
               parent, id, L"", bounds);
 }
 
+void TPanel::SetColors(int background, int caption) {
+    background_ = background;
+    caption_ = caption;
+    Invalidate();
+}
+
 LRESULT TPanel::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_ERASEBKGND) {
+        const RECT r = ClientRect();
+        FillRect(reinterpret_cast<HDC>(wp), &r, GetSysColorBrush(background_));
+        return 1;
+    }
     // A new caption shows at once.
     if (msg == WM_SETTEXT) {
         const LRESULT result = TWindow::WndProc(msg, wp, lp);
@@ -73,7 +84,7 @@ void TPanel::OnPaint(HDC dc) {
         InflateRect(&r, -1, -1);
     }
     InflateRect(&r, -2, 0);
-    DrawCaption(dc, Font(), Text(), r, captionFormat_, GetSysColor(COLOR_BTNTEXT));
+    DrawCaption(dc, Font(), Text(), r, captionFormat_, GetSysColor(caption_));
 }
 
 // ---- TSpeedButton

@@ -23,12 +23,19 @@ public:
         Invalidate();
     }
     void SetCaptionFormat(UINT drawTextFormat) { captionFormat_ = drawTextFormat; }  // DT_LEFT, DT_CENTER, ...
+    // The panel's background and caption colours (system colour indexes, COLOR_BTNFACE and
+    // COLOR_BTNTEXT until set).
+    void SetColors(int background, int caption);
+    int BackgroundColor() const { return background_; }
+    int CaptionColor() const { return caption_; }
 
 protected:
     LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
     void OnPaint(HDC dc) override;
 
 private:
+    int background_ = COLOR_BTNFACE;
+    int caption_ = COLOR_BTNTEXT;
     TBevel bevel_ = TBevel::bvNone;
     bool topLine_ = false;
     UINT captionFormat_ = DT_CENTER;

@@ -7,28 +7,12 @@
 #include <vector>
 
 #include "toolkit/Application_win.h"
+#include "toolkit/ComPtr_win.h"
 #include "toolkit/GdiGuards_win.h"
 #include "toolkit/Handles_win.h"
 #include "toolkit/WinPath_win.h"
 
 namespace {
-
-template <class T>
-class TComPtr {
-public:
-    TComPtr() = default;
-    TComPtr(const TComPtr&) = delete;
-    TComPtr& operator=(const TComPtr&) = delete;
-    ~TComPtr() {
-        if (p_) p_->Release();
-    }
-    T** put() { return &p_; }
-    T* operator->() const { return p_; }
-    T* get() const { return p_; }
-
-private:
-    T* p_ = nullptr;
-};
 
 void Check(HRESULT hr, const char* what) {
     if (FAILED(hr)) throw std::runtime_error(std::string("SaveWindowPng: ") + what);

@@ -57,9 +57,9 @@ public:
 
         toolBar.Create(Handle(), 1, RECT{0, 0, 660, 30});
         toolBar.AddButton(open, 101, L"開く", 56);
-        open.LoadGlyph(VV_GLYPH_OPEN);
+        open.LoadGlyph(VV_GLYPH_OPEN_FOLDER);
         toolBar.AddButton(newFolder, 105, L"", 25);
-        newFolder.LoadGlyph(VV_GLYPH_OPEN);
+        newFolder.LoadGlyph(VV_GLYPH_OPEN_FOLDER);
         newFolder.SetEnabled(false);
         toolBar.AddSeparator();
         toolBar.AddButton(small, 102, L"一覧", 36);
