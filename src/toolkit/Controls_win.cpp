@@ -150,6 +150,28 @@ bool TComboBox::Reflected(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
     return true;
 }
 
+// ---- TListBox
+
+void TListBox::Create(HWND parent, int id, const RECT& bounds, DWORD style) {
+    CreateControl(WC_LISTBOXW, kChild | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | style,
+                  WS_EX_CLIENTEDGE, parent, id, L"", bounds);
+}
+
+int TListBox::Add(const std::wstring& item) {
+    const auto index = SendMessageW(Handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+    if (index < 0) throw EOutOfResources(L"項目を追加できません。");
+    return static_cast<int>(index);
+}
+
+std::wstring TListBox::Item(int index) const {
+    const auto length = SendMessageW(Handle(), LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length < 0) return {};
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    SendMessageW(Handle(), LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(length));
+    return text;
+}
+
 // ---- TProgressBar, TStatusBar
 
 void TProgressBar::Create(HWND parent, int id, const RECT& bounds) {

@@ -94,6 +94,19 @@ protected:
     bool Reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 };
 
+// A list box of text lines, with a single selection.
+class TListBox : public TControl {
+public:
+    // style: further LBS_ styles (LBS_USETABSTOPS and the like).
+    void Create(HWND parent, int id, const RECT& bounds, DWORD style = 0);
+    int Add(const std::wstring& item);
+    void Clear() { SendMessageW(Handle(), LB_RESETCONTENT, 0, 0); }
+    int Count() const { return static_cast<int>(SendMessageW(Handle(), LB_GETCOUNT, 0, 0)); }
+    std::wstring Item(int index) const;
+    int ItemIndex() const { return static_cast<int>(SendMessageW(Handle(), LB_GETCURSEL, 0, 0)); }
+    void SetItemIndex(int index) { SendMessageW(Handle(), LB_SETCURSEL, static_cast<WPARAM>(index), 0); }
+};
+
 class TProgressBar : public TControl {
 public:
     void Create(HWND parent, int id, const RECT& bounds);

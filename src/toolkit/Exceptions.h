@@ -30,6 +30,9 @@ VV_EXCEPTION_CLASS(EInvalidGraphic, Exception);
 VV_EXCEPTION_CLASS(EOutOfResources, Exception);
 VV_EXCEPTION_CLASS(EOutOfMemory, Exception);
 VV_EXCEPTION_CLASS(EConvertError, Exception);
+// A list or an array used with an index or a value it cannot take.
+VV_EXCEPTION_CLASS(EListError, Exception);
+VV_EXCEPTION_CLASS(ERangeError, Exception);
 VV_EXCEPTION_CLASS(EStreamError, Exception);
 VV_EXCEPTION_CLASS(EReadError, EStreamError);
 VV_EXCEPTION_CLASS(EWriteError, EStreamError);
