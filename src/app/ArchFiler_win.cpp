@@ -77,9 +77,8 @@ void TSPIMain::FileListDblClick() {
     UpdateCommandStates();
 }
 
-bool TSPIMain::FilerShown() const { return filer_.Visible(); }
-
 void TSPIMain::ShowFiler(bool shown) {
+    filerShown_ = shown;
     lowerSplitter_.Show(shown);
     filer_.Show(shown);
     toolBarRight_.Show(shown);

@@ -35,6 +35,9 @@ int CompareSortKeys(const std::string& a, const std::string& b) {
 
 void TSPIMain::RowsChanged() {
     list_.List().SetCount(static_cast<int>(rows_.RowCount()));
+    // New rows come without a selection: the commands follow at once, so that select all (whose
+    // short cut works only while its menu entry is enabled) is there as soon as rows are.
+    UpdateCommandStates();
 }
 
 void TSPIMain::DrawRow(const TDataListBox::TDrawItem& item) {

@@ -65,10 +65,11 @@ TSPIMain::TSPIMain(std::vector<std::wstring> arguments)
     plugins_->AutoSearch = true;
     plugins_->Loaded();
 
+    settings_ = std::make_unique<TSpiReg>();
+    ApplySettings();
     BuildFilters();
     listMode_ = TListMode::lmFolder;
     currentIndex_ = -1;
-    CheckMenuCommand(Menu(), IDM_MAIN_FILER, true);
     Layout();
     OpenCommandLine();
     SetStatusText(std::to_wstring(plugins_->Count()) + L"個のSusie-Pluginが読み込まれました。");
@@ -253,7 +254,7 @@ void TSPIMain::Layout() {
     toolBar_.SetBounds(0, 0, width, kToolBarHeight);
     toolBarRight_.SetBounds(std::max(0, width - kToolBarRightWidth), 2, kToolBarRightWidth, kToolBarHeight - 4);
     int top = kToolBarHeight;
-    if (filer_.Visible()) {
+    if (filerShown_) {
         const int maxFiler = std::max(0, bottom - top - kSplitterSize - kStripHeight - kHeaderHeight);
         filerHeight_ = std::min(filerHeight_, maxFiler);
         filer_.SetBounds(0, top, width, filerHeight_);
@@ -273,14 +274,58 @@ void TSPIMain::Layout() {
     filter_.SetBounds(toggleLeft - kFilterWidth - 3, filterBounds.top, kFilterWidth,
                       filterBounds.bottom - filterBounds.top);
     const int listHeight = std::max(0, static_cast<int>(pane.bottom) - kStripHeight);
-    const int boxWidth = operationBox_.Visible() ? kOperationBoxWidth : 0;
+    const int boxWidth = operationShown_ ? kOperationBoxWidth : 0;
     list_.SetBounds(0, kStripHeight, std::max(0, static_cast<int>(pane.right) - boxWidth), listHeight);
     operationBox_.SetBounds(pane.right - kOperationBoxWidth, kStripHeight, kOperationBoxWidth, listHeight);
 }
 
 void TSPIMain::ListOperationToggleClick() {
-    operationBox_.Show(!listOperation_.Down());
+    operationShown_ = !listOperation_.Down();
+    operationBox_.Show(operationShown_);
     Layout();
+}
+
+void TSPIMain::ApplySettings() {
+    const TSpiRegValues& v = settings_->Values();
+    if (AppliesStoredLayout(v)) {
+        SetWindowPos(Handle(), nullptr, 0, 0, v.width, v.height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        treeWidth_ = std::max(0, v.folderTreeWidth);
+        filerHeight_ = std::max(0, v.filerHeight);
+        listOperation_.SetDown(!v.listOperationShown);
+        operationShown_ = v.listOperationShown;
+        operationBox_.Show(operationShown_);
+    }
+    SelectTreeFolder(v.folderView);
+    ShowFiler(v.filerShown);
+    FilerToggle().SetDown(!v.filerShown);
+    browseFolder_ = v.browseFolder;
+    SetFileListSmallIcons(v.filerSmallIcons);
+    tools_->viewList.SetDown(v.filerSmallIcons);
+    tools_->viewDetails.SetDown(!v.filerSmallIcons);
+    saveFolder_ = v.saveFolder;
+}
+
+TSpiRegValues TSPIMain::CaptureSettings() const {
+    TSpiRegValues v = settings_->Values();
+    // The size the window has when it is neither maximised nor minimised.
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof(placement);
+    RECT r{};
+    if (GetWindowPlacement(Handle(), &placement) && (IsZoomed(Handle()) || IsIconic(Handle())))
+        r = placement.rcNormalPosition;
+    else
+        GetWindowRect(Handle(), &r);
+    v.width = r.right - r.left;
+    v.height = r.bottom - r.top;
+    v.folderTreeWidth = treeWidth_;
+    v.filerHeight = filerHeight_;
+    v.listOperationShown = !listOperation_.Down();
+    v.folderView = folderTree_.SelectedPath();
+    v.filerShown = filerShown_;
+    v.browseFolder = browseFolder_;
+    v.filerSmallIcons = fileList_.ViewStyle() == LVS_SMALLICON;
+    v.saveFolder = saveFolder_;
+    return v;
 }
 
 void TSPIMain::BuildFilters() {
@@ -290,6 +335,11 @@ void TSPIMain::BuildFilters() {
         formats.push_back({&spi, spi.FileName(), SPIKindOfVersion(spi.Version()), spi.Extensions(), spi.FileTypes()});
     }
     filters_ = BuildFilterLists(formats);
+    std::vector<std::wstring> masks = FileListMasks(filters_);
+    if (!masks.empty()) {
+        fileList_.SetMask(std::move(masks));
+        fileList_.Refresh();
+    }
     filter_.Clear();
     for (const TFilterRow& row : FilterDropDownEntries(filters_)) filter_.Add(row.text);
     filter_.SetItemIndex(0);
@@ -328,5 +378,10 @@ bool TSPIMain::OnCommand(int id, int, HWND) {
 }
 
 LRESULT TSPIMain::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+    // The settings are written once, while the window and its controls still exist.
+    if (msg == WM_DESTROY && settings_) {
+        settings_->SetValues(CaptureSettings());
+        settings_->Write();
+    }
     return TForm::WndProc(msg, wp, lp);
 }

@@ -14,6 +14,7 @@
 
 #include "app/ArchiveFilters.h"
 #include "app/RowModel.h"
+#include "app/SpiReg_win.h"
 #include "plugins/SPIs.h"
 #include "shell/NewCtrls_win.h"
 #include "shell/ShView_win.h"
@@ -67,7 +68,16 @@ public:
     THeader& Header() { return list_.Header(); }
     TComboBox& FilterBox() { return filter_; }
     TProgressBar& Progress() { return progress_; }
-    bool OperationBoxShown() const { return operationBox_.Visible(); }
+    bool OperationBoxShown() const { return operationShown_; }
+    bool FilerShown() const { return filerShown_; }
+    TFolderView& FolderTree() { return folderTree_; }
+    TFileView& FileList() { return fileList_; }
+    TSpiReg& Settings() { return *settings_; }
+    // The folder the save-folder commands write to, and the folder the save picker starts at.
+    const std::wstring& SaveFolder() const { return saveFolder_; }
+    void SetSaveFolder(const std::wstring& folder) { saveFolder_ = folder; }
+    const std::wstring& BrowseFolder() const { return browseFolder_; }
+    void SetBrowseFolder(const std::wstring& folder) { browseFolder_ = folder; }
 
 protected:
     bool OnCommand(int id, int code, HWND control) override;
@@ -84,13 +94,14 @@ private:
     void Layout();
     void BuildFilters();
     void OpenCommandLine();
+    void ApplySettings();
+    TSpiRegValues CaptureSettings() const;
 
     // The filer pane
     void CreateFilerPane();
     void LayoutFiler();
     void FolderTreeChange();
     void FileListDblClick();
-    bool FilerShown() const;
     void ShowFiler(bool shown);
     TSpeedButton& FilerToggle();
     void FilerToggleClick();
@@ -126,6 +137,11 @@ private:
     void CommandNotAvailable(const std::wstring& command);
 
     std::vector<std::wstring> arguments_;
+    std::unique_ptr<TSpiReg> settings_;
+    std::wstring saveFolder_;
+    std::wstring browseFolder_;
+    bool filerShown_ = true;
+    bool operationShown_ = true;
     std::unique_ptr<TSPIs> plugins_;
     TFilterLists filters_;
     TRowModel rows_;

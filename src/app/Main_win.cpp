@@ -4,11 +4,15 @@
 
 #include <shellapi.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/ArchMain_win.h"
+#include "app/Openning_win.h"
+#include "shell/FileDialogs_win.h"
 #include "toolkit/Application_win.h"
+#include "toolkit/FileDialogs.h"
 
 namespace {
 
@@ -30,7 +34,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
     try {
         app.Initialize();
         app.SetTitle(L"Vardeno View");
+        TFileDialogsScope dialogs(ShellFileDialogs());
+        // The splash stays while the main window is made (the plug-in search takes the time).
+        auto splash = std::make_unique<TOpenningDlg>();
+        splash->Show();
         TSPIMain mainForm(Arguments());
+        splash.reset();
         ShowWindow(mainForm.Handle(), show);
         return app.Run(mainForm);
     } catch (...) {

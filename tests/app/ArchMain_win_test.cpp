@@ -6,6 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstring>
 
 #include <memory>
 #include <optional>
@@ -18,6 +22,7 @@
 #include "plugins/PluginTestEnv.h"
 #include "resources/ResourceIds.h"
 #include "toolkit/Application_win.h"
+#include "toolkit/FileDialogs.h"
 #include "toolkit/Prompt.h"
 #include "toolkit/SystemInfo.h"
 
@@ -106,12 +111,13 @@ TEST_F(MainWindowTest, StartsWithItsPluginsFiltersAndLayout) {
     EXPECT_EQ(info.ptMinTrackSize.y, 300);
 
     TComboBox& filter = m.FilterBox();
-    ASSERT_EQ(filter.Count(), 5);
+    ASSERT_EQ(filter.Count(), 6);
     EXPECT_EQ(filter.Item(0), L"すべてのファイル(*.*)(標準)");
     EXPECT_EQ(filter.Item(1), L"すべての対応ファイル(標準)");
     EXPECT_EQ(filter.Item(2), L"*.BMP (標準)");
     EXPECT_EQ(filter.Item(3), L"*.DIB (標準)");
     EXPECT_EQ(filter.Item(4), L"*.vvi (vvimage.spi)");
+    EXPECT_EQ(filter.Item(5), L"*.vvp;*.vvq (vvimage.spi)");
     EXPECT_EQ(filter.ItemIndex(), 0);
 
     THeader& header = m.Header();
@@ -180,8 +186,10 @@ TEST_F(MainWindowTest, ListsThePicturesOfFolders) {
     WriteFileBytes(files / L"two.bmp", {'B', 'M'});
     WriteFileText(files / L"three.txt", "x");
     CreateDirectoryW((files / L"plain.vvi").c_str(), nullptr);  // a folder named like a picture
-    CreateDirectoryW((files / L"marked.vvi").c_str(), nullptr);
-    SetFileAttributesW((files / L"marked.vvi").c_str(), FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY);
+    // A folder with another attribute as well is listed (the file system marks a name that begins
+    // with a dot hidden).
+    CreateDirectoryW((files / L".marked.vvi").c_str(), nullptr);
+    SetFileAttributesW((files / L".marked.vvi").c_str(), FILE_ATTRIBUTE_HIDDEN);
     WriteFileBytes(second / L"other.vvi", VvImageFile(2, 2));
 
     ASSERT_TRUE(m.OpenFolders({files.Path()}, m.AllPicturePatterns(), false));
@@ -189,7 +197,7 @@ TEST_F(MainWindowTest, ListsThePicturesOfFolders) {
     EXPECT_EQ(m.StripText(), L"  フォルダ  " + files.Path() + L" の情報");
     std::vector<std::wstring> names = ListRows(m, 0);
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::wstring>{L"marked.vvi", L"two.bmp", L"一.vvi"}));
+    EXPECT_EQ(names, (std::vector<std::wstring>{L".marked.vvi", L"two.bmp", L"一.vvi"}));
     EXPECT_EQ(RowField(m.Rows().Rows()[0].text, 5), files.Path());
 
     // The same folder again with append is listed once; a second folder makes the many-folder strip.
@@ -204,7 +212,7 @@ TEST_F(MainWindowTest, ListsThePicturesOfFolders) {
     TPromptScope scope(prompt);
     ClickButton(IDC_MAIN_DETAILS);
     ASSERT_EQ(prompt.Questions().size(), 1u);
-    EXPECT_EQ(prompt.Questions()[0].text.substr(0, 17), L"現在開いているフォルダは次の 2個です");
+    EXPECT_EQ(prompt.Questions()[0].text.rfind(L"現在開いているフォルダは次の 2個です", 0), 0u);
 
     // In folder mode the stored form cannot be saved; conversion can.
     m.List().SetSelected(0, true);
@@ -271,18 +279,157 @@ TEST_F(MainWindowTest, CtrlASelectsEveryRow) {
     m.Show();
     SetForegroundWindow(m.Handle());
     SetFocus(m.List().Handle());
-    // Through the message loop, as the keys arrive: the accelerator table turns them into the command.
-    INPUT keys[4]{};
-    for (INPUT& k : keys) k.type = INPUT_KEYBOARD;
-    keys[0].ki.wVk = VK_CONTROL;
-    keys[1].ki.wVk = 'A';
-    keys[2].ki.wVk = 'A';
-    keys[2].ki.dwFlags = KEYEVENTF_KEYUP;
-    keys[3].ki.wVk = VK_CONTROL;
-    keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(4, keys, sizeof(INPUT));
+    PumpFor(100);
+    ASSERT_EQ(GetForegroundWindow(), m.Handle());
+    ASSERT_EQ(GetFocus(), m.List().Handle());
+    // Through the message loop, with Ctrl held: the accelerator table turns the key into the command.
+    BYTE keys[256]{};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    PostMessageW(m.List().Handle(), WM_KEYDOWN, 'A', 1);
     EXPECT_TRUE(PumpUntil([&] { return m.List().SelCount() == 3; }));
     EXPECT_EQ(m.StatusText(), L"3個のファイルを選択");
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+}
+
+}  // namespace
+
+namespace {
+
+std::wstring IniValue(const std::wstring& ini, const wchar_t* section, const wchar_t* key) {
+    wchar_t text[1024]{};
+    GetPrivateProfileStringW(section, key, L"<none>", text, 1024, ini.c_str());
+    return text;
+}
+
+TEST_F(MainWindowTest, SettingsFileIsAppliedAtStartAndWrittenAtTheEnd) {
+    const std::wstring ini = TSpiReg::DefaultIniPath();
+    {
+        // No file: the design size, the filer with small icons, the save folder beside the program.
+        TSpiRegValues v = Open().Settings().Values();
+        EXPECT_EQ(main->ClientRect().right, 687);
+        EXPECT_TRUE(main->FilerShown());
+        EXPECT_TRUE(main->OperationBoxShown());
+        EXPECT_EQ(main->FileList().ViewStyle(), static_cast<DWORD>(LVS_SMALLICON));
+        EXPECT_EQ(main->SaveFolder(), program.Path());
+        main.reset();
+    }
+    // What the window held is written when it goes.
+    EXPECT_EQ(IniValue(ini, L"FolderSetting", L"BrowseFolder"), program.Path());
+    EXPECT_EQ(IniValue(ini, L"FolderSetting", L"FilerVisible"), L"1");
+    EXPECT_EQ(IniValue(ini, L"FormStyle", L"AOperation"), L"1");
+
+    // A stored layout: size, splitters, the box hidden, report view, the filer hidden, the tree's
+    // folder; the save folder survives a different picker folder.
+    TSpiReg stored(ini);
+    TSpiRegValues v = stored.Values();
+    v.width = 600;
+    v.height = 450;
+    v.filerHeight = 120;
+    v.listOperationShown = false;
+    v.filerShown = false;
+    v.filerSmallIcons = false;
+    v.folderView = files.Path();
+    v.browseFolder = L"C:\\picker";
+    v.saveFolder = files.Path();
+    stored.SetValues(v);
+    ASSERT_TRUE(stored.Write());
+    TSPIMain& m = Open();
+    RECT r{};
+    GetWindowRect(m.Handle(), &r);
+    EXPECT_EQ(r.right - r.left, 600);
+    EXPECT_EQ(r.bottom - r.top, 450);
+    EXPECT_FALSE(m.OperationBoxShown());
+    EXPECT_FALSE(m.FilerShown());
+    EXPECT_FALSE(GetMenuState(m.Menu(), IDM_MAIN_FILER, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_EQ(m.FileList().ViewStyle(), static_cast<DWORD>(LVS_REPORT));
+    EXPECT_EQ(m.FolderTree().SelectedPath(), files.Path());
+    EXPECT_EQ(m.SaveFolder(), files.Path());
+    // The start lists the pictures of the tree's folder.
+    EXPECT_EQ(m.FolderList(), std::vector<std::wstring>{files.Path()});
+    main.reset();
+    EXPECT_EQ(IniValue(ini, L"FolderSetting", L"BrowseFolder"), files.Path());
+    EXPECT_EQ(IniValue(ini, L"FormStyle", L"STop"), L"120");
+
+    // A width without a height leaves the design layout.
+    WritePrivateProfileStringW(L"FormStyle", L"Height", L"0", ini.c_str());
+    Open();
+    EXPECT_EQ(main->ClientRect().right, 687);
+    EXPECT_TRUE(main->OperationBoxShown());
+}
+
+TEST_F(MainWindowTest, TheTreeListsAFolderAndCtrlAddsIt) {
+    TTempDir second;
+    WriteFileBytes(files / L"a.vvi", VvImageFile(2, 2));
+    WriteFileBytes(second / L"b.vvi", VvImageFile(2, 2));
+    TSPIMain& m = Open();
+    m.FolderTree().SelectPath(files.Path());
+    EXPECT_EQ(m.FolderList(), std::vector<std::wstring>{files.Path()});
+    EXPECT_EQ(ListRows(m, 0), std::vector<std::wstring>{L"a.vvi"});
+
+    BYTE keys[256]{};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    m.FolderTree().SelectPath(second.Path());
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    EXPECT_EQ(m.FolderList().size(), 2u);
+    EXPECT_EQ(m.StripText(), L"           フォルダ  " + second.Path() + L" 他 の情報");
+
+    // Opening an archive moves the tree to its folder without listing that folder instead.
+    const std::wstring archive = Archive(L"in.vva", {"x.vvi"});
+    TScriptedFileDialogs dialogs;
+    TFileDialogsScope scope(dialogs);
+    dialogs.PushOpen({archive});
+    SendMessageW(m.Handle(), WM_COMMAND, IDM_MAIN_OPEN_ARCHIVE, 0);
+    EXPECT_EQ(m.ListMode(), TListMode::lmArchive);
+    EXPECT_EQ(m.FolderTree().SelectedPath(), files.Path());
+    EXPECT_EQ(ListRows(m, 0), std::vector<std::wstring>{L"x.vvi"});
+    // The next folder the user picks is listed.
+    m.FolderTree().SelectPath(second.Path());
+    EXPECT_EQ(m.ListMode(), TListMode::lmFolder);
+
+    // Up one folder goes to the parent.
+    SendMessageW(m.Handle(), WM_COMMAND, IDM_MAIN_OPEN_FOLDER, 0);  // cancelled: nothing changes
+    EXPECT_EQ(dialogs.FolderRequests().at(0).caption, L"開くフォルダの選択");
+    EXPECT_EQ(dialogs.FolderRequests().at(0).initialFolder, second.Path());
+    ClickButton(IDC_MAIN_TB_UP_FOLDER);
+    const std::wstring parent = second.Path().substr(0, second.Path().rfind(L'\\'));
+    EXPECT_EQ(m.FolderTree().SelectedPath(), parent);
+}
+
+TEST_F(MainWindowTest, DroppedFoldersOpenWithCtrlAppending) {
+    TTempDir second;
+    WriteFileBytes(files / L"a.vvi", VvImageFile(2, 2));
+    WriteFileBytes(second / L"b.vvi", VvImageFile(2, 2));
+    TSPIMain& m = Open();
+    // A drop as the shell makes it: a DROPFILES block of wide names.
+    auto drop = [&](const std::vector<std::wstring>& paths) {
+        std::wstring names;
+        for (const std::wstring& p : paths) names += p + L'\0';
+        names += L'\0';
+        HGLOBAL block = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
+        auto* header = static_cast<DROPFILES*>(GlobalLock(block));
+        header->pFiles = sizeof(DROPFILES);
+        header->fWide = TRUE;
+        memcpy(header + 1, names.data(), names.size() * sizeof(wchar_t));
+        GlobalUnlock(block);
+        SendMessageW(m.Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(block), 0);
+    };
+    drop({files.Path()});
+    EXPECT_EQ(m.FolderList(), std::vector<std::wstring>{files.Path()});
+    BYTE keys[256]{};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    drop({second.Path(), files.Path()});
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    EXPECT_EQ(m.FolderList().size(), 2u);
+    EXPECT_EQ(m.List().Count(), 2);
 }
 
 }  // namespace
