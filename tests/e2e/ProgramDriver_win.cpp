@@ -1,0 +1,114 @@
+#include "e2e/ProgramDriver_win.h"
+
+#include <gtest/gtest.h>
+
+#include "toolkit/TextUtil.h"
+#include "toolkit/WinPath_win.h"
+
+namespace {
+
+// The program's build folder, relative to this test program's (set by the build).
+std::wstring BuiltProgramFolder() {
+    std::wstring relative = Utf8ToWide(VV_PROGRAM_DIR);
+    for (wchar_t& c : relative)
+        if (c == L'/') c = L'\\';
+    return ModuleFolder(nullptr) + L"\\" + relative;
+}
+
+struct TFind {
+    DWORD processId;
+    HWND found;
+};
+
+}  // namespace
+
+TProgramDriver::TProgramDriver(const std::wstring& programFolder) : folder_(programFolder) {
+    const std::wstring from = BuiltProgramFolder();
+    for (const wchar_t* name : {L"VardenoView.exe", L"vvarchive.spi", L"vvimage.spi"})
+        EXPECT_TRUE(CopyFileW((from + L"\\" + name).c_str(), (folder_ + L"\\" + name).c_str(), FALSE))
+            << "copying " << WideToUtf8(name);
+}
+
+TProgramDriver::~TProgramDriver() {
+    if (process_.hProcess) {
+        if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(process_.hProcess, 1);
+            WaitForSingleObject(process_.hProcess, 5000);
+        }
+        CloseHandle(process_.hProcess);
+        CloseHandle(process_.hThread);
+    }
+}
+
+bool TProgramDriver::Start(const std::vector<std::wstring>& arguments) {
+    const std::wstring exe = folder_ + L"\\VardenoView.exe";
+    std::wstring command = L"\"" + exe + L"\"";
+    for (const std::wstring& a : arguments) command += L" \"" + a + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(), &si,
+                        &process_))
+        return false;
+    TFind find{process_.dwProcessId, nullptr};
+    const bool shown = WaitFor(
+        [](void* p) {
+            auto* f = static_cast<TFind*>(p);
+            EnumWindows(
+                [](HWND hwnd, LPARAM lp) {
+                    auto* f2 = reinterpret_cast<TFind*>(lp);
+                    DWORD pid = 0;
+                    GetWindowThreadProcessId(hwnd, &pid);
+                    wchar_t cls[64]{};
+                    GetClassNameW(hwnd, cls, 64);
+                    if (pid != f2->processId || std::wstring(cls) != L"TSPIMain" || !IsWindowVisible(hwnd)) return TRUE;
+                    f2->found = hwnd;
+                    return FALSE;
+                },
+                reinterpret_cast<LPARAM>(f));
+            return f->found != nullptr;
+        },
+        &find, 30000);
+    main_ = find.found;
+    return shown;
+}
+
+HWND TProgramDriver::Control(int id) const {
+    std::pair<int, HWND> query(id, nullptr);
+    EnumChildWindows(
+        main_,
+        [](HWND hwnd, LPARAM lp) {
+            auto* q = reinterpret_cast<std::pair<int, HWND>*>(lp);
+            if (GetDlgCtrlID(hwnd) != q->first) return TRUE;
+            q->second = hwnd;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&query));
+    return query.second;
+}
+
+DWORD TProgramDriver::Close() {
+    PostMessageW(main_, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(process_.hProcess, 20000) != WAIT_OBJECT_0) return STILL_ACTIVE;
+    DWORD code = 0;
+    GetExitCodeProcess(process_.hProcess, &code);
+    return code;
+}
+
+std::wstring WindowText(HWND hwnd) {
+    const int length = static_cast<int>(SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0));
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    SendMessageW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(std::max(0, length)));
+    return text;
+}
+
+bool WaitFor(bool (*done)(void*), void* context, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (!done(context)) {
+        if (GetTickCount() - start > timeoutMs) return false;
+        MSG m;
+        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+        Sleep(20);
+    }
+    return true;
+}

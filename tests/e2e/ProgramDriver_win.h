@@ -1,0 +1,38 @@
+#pragma once
+// Drives the real program from outside, as a user would: starts VardenoView.exe in a program
+// folder of its own, finds its windows, reads what they show and sends them the messages that
+// input would, and ends it (by closing its main window, or by force if a test fails half-way).
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+class TProgramDriver {
+public:
+    // Copies the program and the shipped plug-ins from the build into a fresh folder.
+    explicit TProgramDriver(const std::wstring& programFolder);
+    ~TProgramDriver();
+    TProgramDriver(const TProgramDriver&) = delete;
+    TProgramDriver& operator=(const TProgramDriver&) = delete;
+
+    const std::wstring& Folder() const { return folder_; }
+    std::wstring IniPath() const { return folder_ + L"\\VardenoView.ini"; }
+
+    // Starts the program and waits until its main window is shown; false when it does not come.
+    bool Start(const std::vector<std::wstring>& arguments = {});
+    HWND MainWindow() const { return main_; }
+    // A control of the main window by its id (searched through every level); null when absent.
+    HWND Control(int id) const;
+    // Closes the main window as its close box does and waits for the process to end; its exit code.
+    DWORD Close();
+
+private:
+    std::wstring folder_;
+    PROCESS_INFORMATION process_{};
+    HWND main_ = nullptr;
+};
+
+// The text of a window of another process.
+std::wstring WindowText(HWND hwnd);
+// Waits, handling this thread's messages, until done() holds; false on timeout.
+bool WaitFor(bool (*done)(void*), void* context, DWORD timeoutMs = 10000);
