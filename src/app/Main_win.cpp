@@ -2,19 +2,26 @@
 // until it closes.
 #include <windows.h>
 
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+#include "app/ArchMain_win.h"
 #include "toolkit/Application_win.h"
-#include "toolkit/Form_win.h"
 
 namespace {
 
-// The main window; its panes come with the windows built on the layer.
-class TSPIMain : public TForm {
-public:
-    TSPIMain() {
-        Create(L"TSPIMain", L"Vardeno View  Ver.0.14(β版)", 687, 532);
-        SetMinTrackSize(350, 300);
-    }
-};
+// The command line's arguments after the program's own name.
+std::vector<std::wstring> Arguments() {
+    std::vector<std::wstring> arguments;
+    int count = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!argv) return arguments;
+    for (int i = 1; i < count; ++i) arguments.emplace_back(argv[i]);
+    LocalFree(argv);
+    return arguments;
+}
 
 }  // namespace
 
@@ -23,7 +30,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
     try {
         app.Initialize();
         app.SetTitle(L"Vardeno View");
-        TSPIMain mainForm;
+        TSPIMain mainForm(Arguments());
         ShowWindow(mainForm.Handle(), show);
         return app.Run(mainForm);
     } catch (...) {

@@ -51,6 +51,11 @@ public:
     void LoadFromClipboardFormat(uint16_t format, void* data, TPaletteHandle palette) override;
     void SaveToClipboardFormat(uint16_t& format, void*& data, TPaletteHandle& palette) override;
     uint16_t ClipboardFormat() const override { return kCF_DIB; }
+#ifdef _WIN32
+    // Reads a bitmap resource (a packed DIB) of a module (an HMODULE; null: the program file).
+    // Raises EInvalidGraphic when the module has no such bitmap.
+    void LoadFromResourceName(void* module, const wchar_t* name);
+#endif
 
     int GetBitCount() const;
     TPxPixelFormat GetPixelFormat() const;

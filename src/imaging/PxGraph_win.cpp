@@ -95,6 +95,18 @@ void TPxDIB::LoadFromClipboardFormat(uint16_t format, void* data, TPaletteHandle
     Changed();
 }
 
+void TPxDIB::LoadFromResourceName(void* module, const wchar_t* name) {
+    auto* m = static_cast<HMODULE>(module);
+    HRSRC info = FindResourceW(m, name, RT_BITMAP);
+    HGLOBAL data = info ? LoadResource(m, info) : nullptr;  // resource memory: never freed
+    const void* bytes = data ? LockResource(data) : nullptr;
+    if (!bytes) throw EInvalidGraphic(L"TPxDIB.LoadFromResourceName: Bitmap Not Found: " + std::wstring(name));
+    TakeNewDIB(new TPxInternalDIB);
+    internal_->LoadFromClipboardData(bytes, SizeofResource(m, info));
+    UpdatePaletteModified();
+    Changed();
+}
+
 void TPxDIB::SaveToClipboardFormat(uint16_t& format, void*& data, TPaletteHandle& palette) {
     Require(L"TPxDIB.SaveToClipboardFormat: InternalDIB Should not be Nil");
     format = kCF_DIB;

@@ -76,14 +76,20 @@ void TForm::CenterOnScreen() {
                  0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void TForm::SetFontFace(const std::wstring& face, int pixelHeight, BYTE charset, int weight) {
+TUniqueGdiObject CreateFaceFont(const std::wstring& face, int pixelHeight, int weight, bool italic, BYTE charset) {
     LOGFONTW lf{};
     lf.lfHeight = -pixelHeight;
     lf.lfWeight = weight;
+    lf.lfItalic = italic;
     lf.lfCharSet = charset;
     face.copy(lf.lfFaceName, LF_FACESIZE - 1);
     TUniqueGdiObject font(CreateFontIndirectW(&lf));
     if (!font) throw EOutOfResources(L"フォントを作成できません: " + face);
+    return font;
+}
+
+void TForm::SetFontFace(const std::wstring& face, int pixelHeight, BYTE charset, int weight) {
+    TUniqueGdiObject font = CreateFaceFont(face, pixelHeight, weight, false, charset);
     SetFont(static_cast<HFONT>(font.get()));
     font_ = std::move(font);
 }

@@ -46,6 +46,10 @@ struct TMenuTraits {
 };
 using TUniqueMenu = TUnique<TMenuTraits>;
 
+// A font by face name and pixel height; raises EOutOfResources when GDI refuses.
+TUniqueGdiObject CreateFaceFont(const std::wstring& face, int pixelHeight, int weight = FW_NORMAL, bool italic = false,
+                                BYTE charset = DEFAULT_CHARSET);
+
 void EnableMenuCommand(HMENU menu, int command, bool enabled);
 void CheckMenuCommand(HMENU menu, int command, bool checked);
 
