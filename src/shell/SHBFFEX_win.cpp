@@ -30,13 +30,10 @@ private:
 };
 
 bool IsFolderOrHasSubFolders(LPCITEMIDLIST absolute) {
-    IShellFolder* parent = nullptr;
+    TComPtr<IShellFolder> parent;
     LPCITEMIDLIST child = nullptr;
-    if (FAILED(SHBindToParent(absolute, IID_IShellFolder, reinterpret_cast<void**>(&parent), &child))) return false;
-    SFGAOF attributes = SFGAO_FOLDER | SFGAO_HASSUBFOLDER;
-    const bool ok = SUCCEEDED(parent->GetAttributesOf(1, &child, &attributes));
-    parent->Release();
-    return ok && (attributes & (SFGAO_FOLDER | SFGAO_HASSUBFOLDER)) != 0;
+    if (FAILED(SHBindToParent(absolute, IID_IShellFolder, parent.PutVoid(), &child))) return false;
+    return AttributesOf(parent.get(), child, SFGAO_FOLDER | SFGAO_HASSUBFOLDER) != 0;
 }
 
 }  // namespace

@@ -132,3 +132,42 @@ void PostClick(HWND hwnd, int x, int y) {
     PostMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
     PostMessageW(hwnd, WM_LBUTTONUP, 0, at);
 }
+
+namespace {
+
+TDialogDriver* g_driver = nullptr;
+
+struct TDialogSearch {
+    int controlId;
+    HWND found;
+};
+
+BOOL CALLBACK FindDriven(HWND hwnd, LPARAM data) {
+    auto* search = reinterpret_cast<TDialogSearch*>(data);
+    wchar_t name[16] = {};
+    GetClassNameW(hwnd, name, 16);
+    if (std::wstring(name) != L"#32770" || !IsWindowVisible(hwnd) || !GetDlgItem(hwnd, search->controlId)) return TRUE;
+    search->found = hwnd;
+    return FALSE;
+}
+
+}  // namespace
+
+TDialogDriver::TDialogDriver(int controlId, std::vector<std::function<void(HWND)>> steps)
+    : controlId_(controlId), steps_(std::move(steps)) {
+    g_driver = this;
+    timer_ = SetTimer(nullptr, 0, 20, Tick);
+}
+
+TDialogDriver::~TDialogDriver() {
+    KillTimer(nullptr, timer_);
+    g_driver = nullptr;
+}
+
+void CALLBACK TDialogDriver::Tick(HWND, UINT, UINT_PTR, DWORD) {
+    TDialogDriver* self = g_driver;
+    if (!self || self->run_ >= self->steps_.size()) return;
+    TDialogSearch search{self->controlId_, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), FindDriven, reinterpret_cast<LPARAM>(&search));
+    if (search.found) self->steps_[self->run_++](search.found);
+}

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 // Saves what the screen shows of a window (shown, on top) as a PNG under the test program's
 // folder, in "screenshots\"; returns the path written.
@@ -27,3 +28,22 @@ void PumpFor(DWORD milliseconds);
 
 // Posts a left click at a point of a window's client area (button down, then up).
 void PostClick(HWND hwnd, int x, int y);
+
+// Drives a system's modal dialog while the code under test waits in it: runs the steps, one per
+// tick of a timer of this thread, on the first shown dialog ("#32770") of the thread that has a
+// control with the given id. The last step ends the dialog.
+class TDialogDriver {
+public:
+    TDialogDriver(int controlId, std::vector<std::function<void(HWND)>> steps);
+    ~TDialogDriver();
+    TDialogDriver(const TDialogDriver&) = delete;
+    TDialogDriver& operator=(const TDialogDriver&) = delete;
+    size_t StepsRun() const { return run_; }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
+    int controlId_;
+    std::vector<std::function<void(HWND)>> steps_;
+    size_t run_ = 0;
+    UINT_PTR timer_ = 0;
+};

@@ -1,11 +1,7 @@
-// The folder picker on the shell's real dialog, driven from a timer of the test's thread while
-// Execute waits in the dialog.
+// The folder picker on the shell's real dialog, driven while Execute waits in it.
 #include "shell/SHBFFEX_win.h"
 
 #include <gtest/gtest.h>
-
-#include <functional>
-#include <vector>
 
 #include "common/TempDir.h"
 #include "common/WindowTest_win.h"
@@ -16,24 +12,6 @@
 namespace {
 
 const int kBrowseTree = 0x3741, kBrowseStatus = 0x3743;  // the shell dialog's controls
-
-// Steps run one per timer tick on the browse dialog that this thread shows.
-std::vector<std::function<void(HWND)>> g_steps;
-size_t g_stepsRun = 0;
-
-BOOL CALLBACK FindBrowseDialog(HWND hwnd, LPARAM found) {
-    wchar_t name[16] = {};
-    GetClassNameW(hwnd, name, 16);
-    if (std::wstring(name) != L"#32770" || !IsWindowVisible(hwnd) || !GetDlgItem(hwnd, kBrowseTree)) return TRUE;
-    *reinterpret_cast<HWND*>(found) = hwnd;
-    return FALSE;
-}
-
-void CALLBACK DriveBrowseDialog(HWND, UINT, UINT_PTR, DWORD) {
-    HWND dialog = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), FindBrowseDialog, reinterpret_cast<LPARAM>(&dialog));
-    if (dialog && g_stepsRun < g_steps.size()) g_steps[g_stepsRun++](dialog);
-}
 
 std::wstring ItemText(HWND dialog, int id) {
     wchar_t text[1024] = {};
@@ -98,8 +76,7 @@ TEST(SHBrowseForFolderEx, RunsTheShellDialogPlacedWithItsStatusAndReportsTheChoi
             if (path.empty()) ok = obsEnable;
         };
         bool mainDisabled = false;
-        g_stepsRun = 0;
-        g_steps = {
+        TDialogDriver driver(kBrowseTree, {
             [&](HWND dialog) {
                 if (c.selectDrives) SendMessageW(dialog, BFFM_SETSELECTIONW, FALSE, reinterpret_cast<LPARAM>(drives.get()));
             },
@@ -121,8 +98,7 @@ TEST(SHBrowseForFolderEx, RunsTheShellDialogPlacedWithItsStatusAndReportsTheChoi
                 EXPECT_EQ(std::make_pair(at.left, at.top), std::make_pair(want.x, want.y));
                 PostMessageW(dialog, WM_COMMAND, c.ok ? IDOK : IDCANCEL, 0);
             },
-        };
-        const UINT_PTR timer = SetTimer(nullptr, 0, 20, DriveBrowseDialog);
+        });
         bool chosen = false, enabledAfter = false;
         TButton go;
         go.Create(form.Handle(), 1, L"go", RECT{0, 0, 40, 20});
@@ -133,9 +109,8 @@ TEST(SHBrowseForFolderEx, RunsTheShellDialogPlacedWithItsStatusAndReportsTheChoi
         };
         PostMessageW(go.Handle(), BM_CLICK, 0, 0);
         Application().Run(form);
-        KillTimer(nullptr, timer);
         EXPECT_EQ(chosen, c.ok);
-        EXPECT_EQ(g_stepsRun, 2u);
+        EXPECT_EQ(driver.StepsRun(), 2u);
         EXPECT_EQ(picker.FolderPath(), c.path);
         EXPECT_TRUE(mainDisabled) << "the main window is disabled while the dialog runs";
         EXPECT_TRUE(enabledAfter);

@@ -6,13 +6,9 @@
 
 using namespace std::string_literals;
 
-TEST(FileDialogHelpers, FiltersSelectionsAndForcedExtensions) {
-    EXPECT_EQ(SystemFilterText(L"a|*.a|b|*.b;*.c"), L"a\0*.a\0b\0*.b;*.c\0\0"s);
-    using TNames = std::vector<std::wstring>;
-    EXPECT_EQ(SplitOpenSelection(L"C:\\d\\a.lzh\0\0junk"s), TNames{L"C:\\d\\a.lzh"});
-    EXPECT_EQ(SplitOpenSelection(L"C:\\d\0a.lzh\0画像.zip\0\0"s), (TNames{L"C:\\d\\a.lzh", L"C:\\d\\画像.zip"}));
-    EXPECT_EQ(SplitOpenSelection(L"C:\\\0a.lzh\0b.lzh\0\0"s), (TNames{L"C:\\a.lzh", L"C:\\b.lzh"}));
-    EXPECT_EQ(ForceExtension(L"C:\\p\\a.jpg", L".BMP"), L"C:\\p\\a.BMP");
+// The system's dialogs run with these under Wine (shell tests); here the cases those runs miss.
+TEST(FileDialogHelpers, SelectionsInADriveRootAndForcedExtensions) {
+    EXPECT_EQ(SplitOpenSelection(L"C:\\\0a.lzh\0b.lzh\0\0"s), (std::vector<std::wstring>{L"C:\\a.lzh", L"C:\\b.lzh"}));
     EXPECT_EQ(ForceExtension(L"C:\\p.d\\a", L".BMP"), L"C:\\p.d\\a.BMP");
     EXPECT_EQ(ForceExtension(L"C:\\p\\a.b.png", L".BMP"), L"C:\\p\\a.b.BMP");
 }
