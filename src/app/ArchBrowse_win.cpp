@@ -129,14 +129,12 @@ void TSPIMain::Refill(const std::vector<std::wstring>& patterns) {
         RefillFolders(patterns);
 }
 
-void TSPIMain::RefillArchive(const std::vector<std::wstring>& patterns) {
-    rows_.ClearRows();
-    if (rows_.Entries().empty()) {
-        RowsChanged();
-        return;
-    }
-    SetProgressRange(rows_.Entries().size());
-    SetStatusText(kStatusRefilling);
+// A refill's frame: the progress bar over steps, a status text while it runs, the window busy;
+// at the end, also after an error, the progress bar empty, the rows shown and their count.
+template <class Fill>
+void TSPIMain::RunRefill(size_t steps, const wchar_t* status, Fill fill) {
+    SetProgressRange(steps);
+    SetStatusText(status);
     TBusyScope busy(*this);
     struct TFinally {
         TSPIMain& main;
@@ -146,7 +144,17 @@ void TSPIMain::RefillArchive(const std::vector<std::wstring>& patterns) {
             main.ShowFoundFiles();
         }
     } done{*this};
-    rows_.FillArchiveRows(patterns, TimeZoneBias(), [this] { progress_.StepIt(); });
+    fill();
+}
+
+void TSPIMain::RefillArchive(const std::vector<std::wstring>& patterns) {
+    rows_.ClearRows();
+    if (rows_.Entries().empty()) {
+        RowsChanged();
+        return;
+    }
+    RunRefill(rows_.Entries().size(), kStatusRefilling,
+              [&] { rows_.FillArchiveRows(patterns, TimeZoneBias(), [this] { progress_.StepIt(); }); });
 }
 
 void TSPIMain::RefillFolders(const std::vector<std::wstring>& patterns) {
@@ -155,17 +163,10 @@ void TSPIMain::RefillFolders(const std::vector<std::wstring>& patterns) {
         RowsChanged();
         return;
     }
-    SetProgressRange(folders_.size());
-    SetStatusText(kStatusSearchingFolders);
-    TBusyScope busy(*this);
-    struct TFinally {
-        TSPIMain& main;
-        ~TFinally() {
-            main.ResetProgress();
-            main.RowsChanged();
-            main.ShowFoundFiles();
-        }
-    } done{*this};
+    RunRefill(folders_.size(), kStatusSearchingFolders, [&] { ScanFolders(patterns); });
+}
+
+void TSPIMain::ScanFolders(const std::vector<std::wstring>& patterns) {
     for (size_t i = 0; i < folders_.size();) {
         const std::wstring folder = folders_[i];
         if (!FolderExists(folder)) {

@@ -118,6 +118,9 @@ private:
     void SetStrip(TListMode mode, const std::wstring& source);
     void RefillArchive(const std::vector<std::wstring>& patterns);
     void RefillFolders(const std::vector<std::wstring>& patterns);
+    void ScanFolders(const std::vector<std::wstring>& patterns);
+    template <class Fill>
+    void RunRefill(size_t steps, const wchar_t* status, Fill fill);
     bool ReadArchiveList(const std::wstring& path, std::vector<TArchiveEntry>& entries, TAmSPI*& plugin);
     void ShowFoundFiles() { SetStatusText(FoundFilesText(rows_.RowCount())); }
     void ShowOpenFolders();

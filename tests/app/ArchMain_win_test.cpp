@@ -69,19 +69,7 @@ protected:
         SendMessageW(GetParent(main->FilterBox().Handle()), WM_COMMAND,
                      MAKEWPARAM(main->FilterBox().Id(), CBN_SELCHANGE), reinterpret_cast<LPARAM>(main->FilterBox().Handle()));
     }
-    HWND Child(int id) const {
-        std::pair<int, HWND> query(id, nullptr);
-        EnumChildWindows(
-            main->Handle(),
-            [](HWND hwnd, LPARAM lp) {
-                auto* p = reinterpret_cast<std::pair<int, HWND>*>(lp);
-                if (GetDlgCtrlID(hwnd) != p->first) return TRUE;
-                p->second = hwnd;
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&query));
-        return query.second;
-    }
+    HWND Child(int id) const { return FindDescendant(main->Handle(), id); }
     void ClickButton(int id) {
         HWND button = Child(id);
         ASSERT_NE(button, nullptr);

@@ -4,6 +4,7 @@
 #include <wincodec.h>
 
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include "toolkit/Application_win.h"
@@ -170,4 +171,18 @@ void CALLBACK TDialogDriver::Tick(HWND, UINT, UINT_PTR, DWORD) {
     TDialogSearch search{self->controlId_, nullptr};
     EnumThreadWindows(GetCurrentThreadId(), FindDriven, reinterpret_cast<LPARAM>(&search));
     if (search.found) self->steps_[self->run_++](search.found);
+}
+
+HWND FindDescendant(HWND parent, int id) {
+    std::pair<int, HWND> query(id, nullptr);
+    EnumChildWindows(
+        parent,
+        [](HWND hwnd, LPARAM lp) {
+            auto* q = reinterpret_cast<std::pair<int, HWND>*>(lp);
+            if (GetDlgCtrlID(hwnd) != q->first) return TRUE;
+            q->second = hwnd;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&query));
+    return query.second;
 }

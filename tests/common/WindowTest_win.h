@@ -47,3 +47,7 @@ private:
     size_t run_ = 0;
     UINT_PTR timer_ = 0;
 };
+
+// A window below parent, at any depth, with the control id; null when there is none (also for
+// windows of another process).
+HWND FindDescendant(HWND parent, int id);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/WindowTest_win.h"
 #include "toolkit/TextUtil.h"
 #include "toolkit/WinPath_win.h"
 
@@ -72,19 +73,7 @@ bool TProgramDriver::Start(const std::vector<std::wstring>& arguments) {
     return shown;
 }
 
-HWND TProgramDriver::Control(int id) const {
-    std::pair<int, HWND> query(id, nullptr);
-    EnumChildWindows(
-        main_,
-        [](HWND hwnd, LPARAM lp) {
-            auto* q = reinterpret_cast<std::pair<int, HWND>*>(lp);
-            if (GetDlgCtrlID(hwnd) != q->first) return TRUE;
-            q->second = hwnd;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&query));
-    return query.second;
-}
+HWND TProgramDriver::Control(int id) const { return FindDescendant(main_, id); }
 
 DWORD TProgramDriver::Close() {
     PostMessageW(main_, WM_CLOSE, 0, 0);
