@@ -12,21 +12,7 @@
 #include <vector>
 
 #include "spi/image/PictureDecoder.h"
-#include "toolkit/Unique.h"
-
-template <class Interface>
-struct TComTraits {
-    using Handle = Interface*;
-    static Handle Empty() { return nullptr; }
-    static void Close(Handle p) { p->Release(); }
-};
-// An interface pointer that is released once: the toolkit's owner with the pointer's own members.
-template <class Interface>
-class TComPtr : public TUnique<TComTraits<Interface>> {
-public:
-    using TUnique<TComTraits<Interface>>::TUnique;
-    Interface* operator->() const { return this->get(); }
-};
+#include "toolkit/ComPtr_win.h"
 
 // COM on the calling thread for as long as this object lives. A plug-in runs on its host's
 // thread, which may already be in an apartment of either kind, or in none. When it is in one of
