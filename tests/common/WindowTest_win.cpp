@@ -173,16 +173,19 @@ void CALLBACK TDialogDriver::Tick(HWND, UINT, UINT_PTR, DWORD) {
     if (search.found) self->steps_[self->run_++](search.found);
 }
 
+namespace {
+
+BOOL CALLBACK MatchControlId(HWND hwnd, LPARAM lp) {
+    auto* query = reinterpret_cast<std::pair<int, HWND>*>(lp);
+    if (GetDlgCtrlID(hwnd) != query->first) return TRUE;
+    query->second = hwnd;
+    return FALSE;
+}
+
+}  // namespace
+
 HWND FindDescendant(HWND parent, int id) {
     std::pair<int, HWND> query(id, nullptr);
-    EnumChildWindows(
-        parent,
-        [](HWND hwnd, LPARAM lp) {
-            auto* q = reinterpret_cast<std::pair<int, HWND>*>(lp);
-            if (GetDlgCtrlID(hwnd) != q->first) return TRUE;
-            q->second = hwnd;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&query));
+    EnumChildWindows(parent, MatchControlId, reinterpret_cast<LPARAM>(&query));
     return query.second;
 }

@@ -21,6 +21,18 @@ struct TFind {
     HWND found;
 };
 
+// The shown main window of the process.
+BOOL CALLBACK MatchMainWindow(HWND hwnd, LPARAM lp) {
+    auto* find = reinterpret_cast<TFind*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    wchar_t cls[64]{};
+    GetClassNameW(hwnd, cls, 64);
+    if (pid != find->processId || std::wstring(cls) != L"TSPIMain" || !IsWindowVisible(hwnd)) return TRUE;
+    find->found = hwnd;
+    return FALSE;
+}
+
 }  // namespace
 
 TProgramDriver::TProgramDriver(const std::wstring& programFolder) : folder_(programFolder) {
@@ -54,18 +66,7 @@ bool TProgramDriver::Start(const std::vector<std::wstring>& arguments) {
     const bool shown = WaitFor(
         [](void* p) {
             auto* f = static_cast<TFind*>(p);
-            EnumWindows(
-                [](HWND hwnd, LPARAM lp) {
-                    auto* f2 = reinterpret_cast<TFind*>(lp);
-                    DWORD pid = 0;
-                    GetWindowThreadProcessId(hwnd, &pid);
-                    wchar_t cls[64]{};
-                    GetClassNameW(hwnd, cls, 64);
-                    if (pid != f2->processId || std::wstring(cls) != L"TSPIMain" || !IsWindowVisible(hwnd)) return TRUE;
-                    f2->found = hwnd;
-                    return FALSE;
-                },
-                reinterpret_cast<LPARAM>(f));
+            EnumWindows(MatchMainWindow, reinterpret_cast<LPARAM>(f));
             return f->found != nullptr;
         },
         &find, 30000);
