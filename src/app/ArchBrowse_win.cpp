@@ -171,13 +171,14 @@ void TSPIMain::ScanFolders(const std::vector<std::wstring>& patterns) {
         const std::wstring folder = folders_[i];
         if (!FolderExists(folder)) {
             folders_.erase(folders_.begin() + static_cast<std::ptrdiff_t>(i));  // a folder that vanished goes quietly
+            progress_.StepIt();
             continue;
         }
         const std::wstring base = StripTrailingBackslash(folder);
-        for (const std::wstring& pattern : patterns) {
+        for (const std::wstring& mask : PatternMasks(patterns)) {
             WIN32_FIND_DATAW found{};
-            const std::wstring mask = base + L"\\" + pattern;
-            HANDLE find = FindFirstFileExW(mask.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+            const std::wstring search = base + L"\\" + mask;
+            HANDLE find = FindFirstFileExW(search.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
             if (find == INVALID_HANDLE_VALUE) continue;
             do {
                 const std::wstring name = found.cFileName;

@@ -43,10 +43,11 @@ void TSPIMain::CreateFilerPane() {
 
 void TSPIMain::LayoutFiler() {
     const RECT r = filer_.ClientRect();
-    treeWidth_ = std::min<int>(treeWidth_, std::max<int>(0, r.right - kSplitterSize));
-    folderTree_.SetBounds(0, 0, treeWidth_, r.bottom);
-    filerSplitter_.SetBounds(treeWidth_, 0, kSplitterSize, r.bottom);
-    fileList_.SetBounds(treeWidth_ + kSplitterSize, 0, std::max<int>(0, r.right - treeWidth_ - kSplitterSize), r.bottom);
+    // A narrow window shows less of the tree; its width comes back when the window grows.
+    const int treeWidth = std::min<int>(treeWidth_, std::max<int>(0, r.right - kSplitterSize));
+    folderTree_.SetBounds(0, 0, treeWidth, r.bottom);
+    filerSplitter_.SetBounds(treeWidth, 0, kSplitterSize, r.bottom);
+    fileList_.SetBounds(treeWidth + kSplitterSize, 0, std::max<int>(0, r.right - treeWidth - kSplitterSize), r.bottom);
 }
 
 void TSPIMain::SelectTreeFolder(const std::wstring& folder) {

@@ -160,13 +160,14 @@ void TSPIMain::CreateArchivePane() {
     archivePane_.Create(Handle(), IDC_MAIN_ARCHIVE_PANE, RECT{0, 0, kDesignWidth, 200});
     strip_.Create(archivePane_.Handle(), IDC_MAIN_STRIP, RECT{0, 0, kDesignWidth, kStripHeight}, TBevel::bvRaised);
     strip_.SetCaptionFormat(DT_LEFT);
-    details_.Create(strip_.Handle(), IDC_MAIN_DETAILS, L"詳細", RECT{3, 2, 43, kStripHeight - 2});
+    // Narrow enough for the eleven spaces that the many-folder caption leaves for it.
+    details_.Create(strip_.Handle(), IDC_MAIN_DETAILS, L"詳細", RECT{2, 2, 34, kStripHeight - 2});
     details_.Hide();
     details_.OnClick = [this] { ShowOpenFolders(); };
     filter_.Create(strip_.Handle(), IDC_MAIN_FILTER, RECT{0, 2, kFilterWidth, 300});
     filter_.OnChange = [this] { Refill(CurrentPatterns()); };
     listOperation_.Create(strip_.Handle(), IDC_MAIN_LIST_OPERATION, L"", RECT{0, 1, kToggleWidth, kStripHeight - 1});
-    listOperation_.LoadGlyph(VV_GLYPH_VIEW_DETAILS);
+    listOperation_.LoadGlyph(VV_GLYPH_LIST_OPERATION);
     listOperation_.SetGroupIndex(3);
     listOperation_.SetAllowAllUp(true);
     listOperation_.OnClick = [this] { ListOperationToggleClick(); };
@@ -209,8 +210,9 @@ void TSPIMain::CreateArchivePane() {
 
 void TSPIMain::CreateStatusBar() {
     status_.Create(Handle(), IDC_MAIN_STATUS, {kProgressPanelWidth, -1});
-    SendMessageW(status_.Handle(), SB_SETMINHEIGHT, kStatusHeight, 0);
-    status_.ParentResized();
+    // The bar keeps the height given it rather than one made from its font: the window places it.
+    const LONG_PTR style = GetWindowLongPtrW(status_.Handle(), GWL_STYLE);
+    SetWindowLongPtrW(status_.Handle(), GWL_STYLE, style | CCS_NORESIZE | CCS_NOPARENTALIGN);
     progress_.Create(Handle(), IDC_MAIN_PROGRESS, RECT{0, 0, 198, 15});
     status_.PlaceInPanel(progress_, 0, 1, 3, 198, 15);
 }
@@ -232,6 +234,7 @@ void TSPIMain::AttachHints() {
         {&t.newFolder, L"新規フォルダの作成"},
         {&t.viewList, L"一覧"},
         {&t.viewDetails, L"詳細"},
+        {&listOperation_, L"並べ替えボタンの表示・非表示"},
         {&moveTop_, L"リストの一番上に移動します。"},
         {&moveUp_, L"ひとつ上に移動します"},
         {&moveDown_, L"ひとつ下に移動します"},
@@ -247,19 +250,21 @@ void TSPIMain::OnSize(int, int) {
 void TSPIMain::Layout() {
     const RECT client = ClientRect();
     const int width = client.right;
-    status_.ParentResized();
-    const RECT statusBounds = status_.Bounds();
-    const int bottom = status_.Visible() ? statusBounds.top : client.bottom;
+    const int bottom = std::max(0, static_cast<int>(client.bottom) - kStatusHeight);
+    status_.SetBounds(0, bottom, width, kStatusHeight);
 
     toolBar_.SetBounds(0, 0, width, kToolBarHeight);
-    toolBarRight_.SetBounds(std::max(0, width - kToolBarRightWidth), 2, kToolBarRightWidth, kToolBarHeight - 4);
+    // The right part keeps to the right end, but never over the buttons on the left.
+    const int leftEnd = static_cast<int>(tools_->exit.Bounds().right) + 4;
+    toolBarRight_.SetBounds(std::max(leftEnd, width - kToolBarRightWidth), 2, kToolBarRightWidth, kToolBarHeight - 4);
     int top = kToolBarHeight;
     if (filerShown_) {
+        // A small window shows less of the filer; its height comes back when the window grows.
         const int maxFiler = std::max(0, bottom - top - kSplitterSize - kStripHeight - kHeaderHeight);
-        filerHeight_ = std::min(filerHeight_, maxFiler);
-        filer_.SetBounds(0, top, width, filerHeight_);
+        const int filerHeight = std::min(filerHeight_, maxFiler);
+        filer_.SetBounds(0, top, width, filerHeight);
         LayoutFiler();
-        top += filerHeight_;
+        top += filerHeight;
         lowerSplitter_.SetBounds(0, top, width, kSplitterSize);
         top += kSplitterSize;
     }

@@ -92,18 +92,24 @@ std::vector<std::wstring> CurrentPatterns(const TFilterLists& lists, size_t entr
     return {};
 }
 
+std::vector<std::wstring> PatternMasks(const std::vector<std::wstring>& patterns) {
+    std::vector<std::wstring> masks;
+    for (const std::wstring& pattern : patterns) {
+        for (size_t start = 0, end = 0; end != std::wstring::npos; start = end + 1) {
+            end = pattern.find(L';', start);
+            std::wstring mask = pattern.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
+            if (!mask.empty()) masks.push_back(std::move(mask));
+        }
+    }
+    return masks;
+}
+
 bool MemberMatchesPatterns(std::wstring_view fileName, const std::vector<std::wstring>& patterns) {
     const size_t dot = fileName.rfind(L'.');
     const std::wstring_view extension = dot == std::wstring_view::npos ? std::wstring_view() : fileName.substr(dot);
     const std::wstring mask = L"*" + UpperAscii(extension);
-    for (const std::wstring& pattern : patterns) {
-        const std::wstring upper = UpperAscii(pattern);
-        for (size_t start = 0, end = 0; end != std::wstring::npos; start = end + 1) {
-            end = upper.find(L';', start);
-            const size_t length = end == std::wstring::npos ? std::wstring::npos : end - start;
-            if (upper.compare(start, length, mask) == 0) return true;
-        }
-    }
+    for (const std::wstring& pattern : PatternMasks(patterns))
+        if (UpperAscii(pattern) == mask) return true;
     return false;
 }
 

@@ -48,6 +48,8 @@ std::vector<TFilterRow> FilterDropDownEntries(const TFilterLists& lists);
 // member is shown).
 std::vector<std::wstring> CurrentPatterns(const TFilterLists& lists, size_t entry, bool archiveMode);
 
+// The single masks of patterns, in order: a plug-in's pattern may name several, separated by ";".
+std::vector<std::wstring> PatternMasks(const std::vector<std::wstring>& patterns);
 // Whether a member named fileName is listed under patterns: "*" and its upper-cased extension
 // from the last dot ("*" alone without one) equal to an upper-cased pattern. A pattern that lists
 // several masks separated by ";" matches any of them.

@@ -25,6 +25,7 @@
 #define VV_GLYPH_NEW_FOLDER L"GLYPH_NEW_FOLDER"
 #define VV_GLYPH_VIEW_LIST L"GLYPH_VIEW_LIST"
 #define VV_GLYPH_VIEW_DETAILS L"GLYPH_VIEW_DETAILS"
+#define VV_GLYPH_LIST_OPERATION L"GLYPH_LIST_OPERATION"
 
 // The main window: its menu bar, accelerators and the archive list's pop-up menu.
 #define IDR_MAIN_MENU 100

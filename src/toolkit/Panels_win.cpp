@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include <utility>
+#include <vector>
 
 #include "toolkit/Exceptions.h"
 #include "toolkit/PaintGuards_win.h"
@@ -11,15 +12,25 @@ namespace {
 
 const DWORD kChild = WS_CHILD | WS_VISIBLE;
 
-// Draws a glyph as disabled tools look: its shape embossed in the highlight and shadow colours.
+// Draws a glyph as disabled tools look: its dark lines embossed in the highlight and shadow
+// colours. The transparent colour and the light parts of the picture stay empty, so a filled
+// shape keeps its outline instead of turning into a grey block.
 void DrawDisabledGlyph(HDC dc, HDC glyphDC, COLORREF transparent, int x, int y, int width, int height) {
-    // A mask with the transparent colour white and the glyph's shape black.
+    // A mask with the glyph's dark pixels black and everything else white, one bit a pixel, rows
+    // padded to 16 bits.
+    const int stride = ((width + 15) / 16) * 2;
+    std::vector<BYTE> bits(static_cast<size_t>(stride * height), 0xFF);
+    for (int row = 0; row < height; ++row) {
+        for (int column = 0; column < width; ++column) {
+            const COLORREF c = GetPixel(glyphDC, column, row);
+            const int luma = (GetRValue(c) * 30 + GetGValue(c) * 59 + GetBValue(c) * 11) / 100;
+            if (c != transparent && luma < 0x90)
+                bits[static_cast<size_t>(row * stride + column / 8)] &= static_cast<BYTE>(~(0x80 >> (column % 8)));
+        }
+    }
     TMemoryDC maskDC(CreateCompatibleDC(dc));
-    TUniqueGdiObject mask(CreateBitmap(width, height, 1, 1, nullptr));
+    TUniqueGdiObject mask(CreateBitmap(width, height, 1, 1, bits.data()));
     TSelectObject selectMask(maskDC.get(), mask.get());
-    const COLORREF oldGlyphBk = SetBkColor(glyphDC, transparent);
-    BitBlt(maskDC.get(), 0, 0, width, height, glyphDC, 0, 0, SRCCOPY);
-    SetBkColor(glyphDC, oldGlyphBk);
 
     const COLORREF oldText = SetTextColor(dc, RGB(0, 0, 0));
     const COLORREF oldBk = SetBkColor(dc, RGB(255, 255, 255));

@@ -173,6 +173,7 @@ TEST_F(MainWindowTest, ListsThePicturesOfFolders) {
     WriteFileBytes(files / L"一.vvi", VvImageFile(2, 2));
     WriteFileBytes(files / L"two.bmp", {'B', 'M'});
     WriteFileText(files / L"three.txt", "x");
+    WriteFileBytes(files / L"p.vvq", VvImageFile(2, 2));  // the second mask of a plug-in's pattern
     CreateDirectoryW((files / L"plain.vvi").c_str(), nullptr);  // a folder named like a picture
     // A folder with another attribute as well is listed (the file system marks a name that begins
     // with a dot hidden).
@@ -185,7 +186,10 @@ TEST_F(MainWindowTest, ListsThePicturesOfFolders) {
     EXPECT_EQ(m.StripText(), L"  フォルダ  " + files.Path() + L" の情報");
     std::vector<std::wstring> names = ListRows(m, 0);
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::wstring>{L".marked.vvi", L"two.bmp", L"一.vvi"}));
+    EXPECT_EQ(names, (std::vector<std::wstring>{L".marked.vvi", L"p.vvq", L"two.bmp", L"一.vvi"}));
+    ChooseFilter(5);  // "*.vvp;*.vvq"
+    EXPECT_EQ(ListRows(m, 0), std::vector<std::wstring>{L"p.vvq"});
+    ChooseFilter(0);
     EXPECT_EQ(RowField(m.Rows().Rows()[0].text, 5), files.Path());
 
     // The same folder again with append is listed once; a second folder makes the many-folder strip.
@@ -194,7 +198,7 @@ TEST_F(MainWindowTest, ListsThePicturesOfFolders) {
     ASSERT_TRUE(m.OpenFolders({second.Path()}, m.AllPicturePatterns(), true));
     EXPECT_EQ(m.FolderList().size(), 2u);
     EXPECT_EQ(m.StripText(), L"           フォルダ  " + second.Path() + L" 他 の情報");
-    EXPECT_EQ(m.List().Count(), 4);
+    EXPECT_EQ(m.List().Count(), 5);
 
     TScriptedPrompt prompt({TPromptAnswer::paOK});
     TPromptScope scope(prompt);
@@ -208,6 +212,30 @@ TEST_F(MainWindowTest, ListsThePicturesOfFolders) {
     EXPECT_FALSE(MenuEnabled(IDM_MAIN_SAVE_TO_FOLDER));
     EXPECT_FALSE(MenuEnabled(IDM_MAIN_SAVE_TO_SAVE_FOLDER));
     EXPECT_TRUE(MenuEnabled(IDM_MAIN_SAVE_BITMAP));
+}
+
+TEST_F(MainWindowTest, ASmallWindowKeepsThePanesSizesForWhenItGrows) {
+    TSPIMain& m = Open();
+    HWND filer = Child(IDC_MAIN_FILER);
+    auto height = [&] {
+        RECT r{};
+        GetClientRect(filer, &r);
+        return r.bottom;
+    };
+    EXPECT_EQ(height(), 189);
+    SetWindowPos(m.Handle(), nullptr, 0, 0, 350, 300, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_LT(height(), 189);
+    // The right part of the tool bar never covers the buttons on its left.
+    RECT exit{}, right{};
+    GetWindowRect(Child(IDC_MAIN_TB_EXIT), &exit);
+    GetWindowRect(Child(IDC_MAIN_TB_RIGHT), &right);
+    EXPECT_GE(right.left, exit.right);
+    m.SetClientSize(687, 532);
+    EXPECT_EQ(height(), 189);
+    // The status bar is 19 pixels high.
+    RECT status{};
+    GetWindowRect(Child(IDC_MAIN_STATUS), &status);
+    EXPECT_EQ(status.bottom - status.top, 19);
 }
 
 TEST_F(MainWindowTest, OpensTheCommandLinesArchive) {
