@@ -184,6 +184,7 @@ void TSPIMain::CreateArchivePane() {
     list_.Header().OnSectionResize = [this] { list_.List().Invalidate(); };
     TDataListBox& list = list_.List();
     list.OnDrawItem = [this](const TDataListBox::TDrawItem& item) { DrawRow(item); };
+    list.OnGetText = [this](int row) { return rows_.Rows().at(static_cast<size_t>(row)).text; };
     list.OnClick = [this] { ListClick(); };
     list.OnDblClick = [this] { OnCommand(IDM_LIST_SHOW, 0, nullptr); };
     list.OnRightButtonDown = [this](POINT p) { ListRightButtonDown(p); };

@@ -264,6 +264,10 @@ void TDataListBox::Create(HWND parent, int id, const RECT& bounds, int rowHeight
                       LBS_NOINTEGRALHEIGHT | LBS_NOTIFY,
                   WS_EX_CLIENTEDGE, parent, id, L"", bounds);
     SendMessageW(Handle(), LB_SETITEMHEIGHT, 0, rowHeight);
+    // The list holds no strings (LBS_NODATA, fixed at creation), but it answers LB_GETTEXT with
+    // the owner's text (OnGetText). The system hands that text to other processes only for a list
+    // whose style says it has strings, so the style says so once the list exists.
+    SetWindowLongPtrW(Handle(), GWL_STYLE, GetWindowLongPtrW(Handle(), GWL_STYLE) | LBS_HASSTRINGS);
 }
 
 void TDataListBox::SetCount(int count) {
@@ -300,6 +304,19 @@ LRESULT TDataListBox::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_RBUTTONDOWN && OnRightButtonDown) {
         OnRightButtonDown(POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
         return 0;
+    }
+    // A row's text, for accessibility and automation tools (and other processes, which the system
+    // hands the text to): the owner makes it on request.
+    if ((msg == LB_GETTEXTLEN || msg == LB_GETTEXT) && OnGetText) {
+        const int index = static_cast<int>(wp);
+        if (index < 0 || index >= Count()) return LB_ERR;
+        const std::wstring text = OnGetText(index);
+        if (msg == LB_GETTEXT && lp) {
+            auto* out = reinterpret_cast<wchar_t*>(lp);
+            text.copy(out, text.size());
+            out[text.size()] = L'\0';
+        }
+        return static_cast<LRESULT>(text.size());
     }
     return TControl::WndProc(msg, wp, lp);
 }

@@ -185,6 +185,9 @@ public:
     COLORREF Color() const { return color_; }
 
     std::function<void(const TDrawItem&)> OnDrawItem;
+    // The text of a row, asked by LB_GETTEXT and LB_GETTEXTLEN (which the list itself cannot
+    // answer: it holds no strings).
+    std::function<std::wstring(int)> OnGetText;
     std::function<void()> OnClick;  // the selection changed
     std::function<void()> OnDblClick;
     std::function<void(POINT)> OnRightButtonDown;  // client coordinates

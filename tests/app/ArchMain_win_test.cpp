@@ -76,6 +76,13 @@ protected:
         SendMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
         SendMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
     }
+    // Shows the window on top and saves what it shows under screenshots\.
+    void Screenshot(const std::wstring& name) {
+        main->Show();
+        SetForegroundWindow(main->Handle());
+        PumpFor(200);
+        SaveWindowPng(main->Handle(), name);
+    }
     bool MenuEnabled(int id) const {
         return !(GetMenuState(main->Menu(), static_cast<UINT>(id), MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED));
     }
@@ -127,6 +134,7 @@ TEST_F(MainWindowTest, OpensAnArchiveAndFiltersItsMembers) {
     EXPECT_EQ(m.List().Count(), 4);
     EXPECT_EQ(ListRows(m, 5), (std::vector<std::wstring>(4, L"dir\\")));
     EXPECT_EQ(m.ArchivePlugin()->FileName(), program / L"vvarchive.spi");
+    Screenshot(L"main_window_archive");
 
     struct TCase {
         int entry;
@@ -199,6 +207,7 @@ TEST_F(MainWindowTest, ListsThePicturesOfFolders) {
     EXPECT_EQ(m.FolderList().size(), 2u);
     EXPECT_EQ(m.StripText(), L"           フォルダ  " + second.Path() + L" 他 の情報");
     EXPECT_EQ(m.List().Count(), 5);
+    Screenshot(L"main_window_folders");
 
     TScriptedPrompt prompt({TPromptAnswer::paOK});
     TPromptScope scope(prompt);
@@ -363,6 +372,7 @@ TEST_F(MainWindowTest, SettingsFileIsAppliedAtStartAndWrittenAtTheEnd) {
     EXPECT_EQ(m.FileList().ViewStyle(), static_cast<DWORD>(LVS_REPORT));
     EXPECT_EQ(m.FolderTree().SelectedPath(), files.Path());
     EXPECT_EQ(m.SaveFolder(), files.Path());
+    Screenshot(L"main_window_filer_hidden");
     // The start lists the pictures of the tree's folder.
     EXPECT_EQ(m.FolderList(), std::vector<std::wstring>{files.Path()});
     main.reset();
