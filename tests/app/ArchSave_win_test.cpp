@@ -58,6 +58,19 @@ TBytes BmpPixels(const std::wstring& path, int width, int height) {
 }
 TBytes VvPixels(const TBytes& file) { return TBytes(file.begin() + 8, file.end()); }
 
+// Answers from a script and notes, at each question, the main window's status text, whether the
+// window is disabled, and the progress bar's position.
+struct TWatchingPrompt : TScriptedPrompt {
+    TWatchingPrompt(std::vector<TPromptAnswer> answers, TSPIMain& m) : TScriptedPrompt(answers), main(m) {}
+    TPromptAnswer Ask(TPromptKind k, const std::wstring& t, TPromptButtons b) override {
+        seen = main.StatusText() + (IsWindowEnabled(main.Handle()) ? L"" : L" busy ") +
+               std::to_wstring(main.Progress().Position());
+        return TScriptedPrompt::Ask(k, t, b);
+    }
+    TSPIMain& main;
+    std::wstring seen;
+};
+
 class SaveTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -112,21 +125,8 @@ TEST_F(SaveTest, SaveFolderCommandsConfirmAndAskBeforeOverwriting) {
         m.SetSaveFolder(folder.Path() + L"\\");
         auto target = [&](int i) { return folder / (std::to_wstring(i) + (c.bitmaps ? L".BMP" : L".vvi")); };
         WriteFileText(target(3), "old");
-        TScriptedPrompt answers({c.answer == paNone ? paNo : paYes, c.answer});
-        std::wstring statusAtQuestion;
-        struct TWatch : TPrompt {
-            TPrompt& next;
-            std::function<void()> watch;
-            TWatch(TPrompt& n, std::function<void()> w) : next(n), watch(std::move(w)) {}
-            TPromptAnswer Ask(TPromptKind k, const std::wstring& t, TPromptButtons b) override {
-                watch();
-                return next.Ask(k, t, b);
-            }
-        } watching(answers, [&] {
-            statusAtQuestion = m.StatusText() + (IsWindowEnabled(m.Handle()) ? L"" : L" busy ") +
-                               std::to_wstring(m.Progress().Position());
-        });
-        TPromptScope inner(watching);
+        TWatchingPrompt answers({c.answer == paNone ? paNo : paYes, c.answer}, m);
+        TPromptScope inner(answers);
         Command(c.bitmaps ? IDM_MAIN_BITMAP_TO_SAVE_FOLDER : IDM_MAIN_SAVE_TO_SAVE_FOLDER);
 
         const auto& asked = answers.Questions();
@@ -135,7 +135,7 @@ TEST_F(SaveTest, SaveFolderCommandsConfirmAndAskBeforeOverwriting) {
                                      L"\n\r  " + folder.Path() + L"\\\n\rに保存しますか？");
         if (c.answer != paNone) {
             EXPECT_EQ(asked[1].text.rfind(target(3) + L"\n\r", 0), 0u);
-            EXPECT_EQ(statusAtQuestion, L"3.vvi 解凍中.... busy 3");
+            EXPECT_EQ(answers.seen, L"3.vvi 解凍中.... busy 3");
         }
         EXPECT_EQ(m.StatusText() + std::to_wstring(m.Progress().Position()), L"0");
         for (int i : c.written) {
