@@ -232,6 +232,14 @@ TEST_F(SaveTest, ConvertsTheSelectedFilesOfAFolder) {
     WriteFileBytes(source / L"a.vvi", a);
     WriteFileBytes(source / L"gone.vvi", a);
     ASSERT_TRUE(main->OpenFolders({source.Path()}, main->AllPicturePatterns(), false));
+    EXPECT_EQ(main->FilterPicturePlugin(), nullptr);  // a standard entry
+    // "*.vvi (vvimage.spi)": its plug-in converts.
+    TComboBox& filter = main->FilterBox();
+    filter.SetItemIndex(4);
+    SendMessageW(GetParent(filter.Handle()), WM_COMMAND, MAKEWPARAM(filter.Id(), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(filter.Handle()));
+    ASSERT_NE(main->FilterPicturePlugin(), nullptr);
+    EXPECT_EQ(main->FilterPicturePlugin()->FileName(), program / L"vvimage.spi");
     main->List().SetSelected(-1, true);
     DeleteFileW((source / L"gone.vvi").c_str());  // removed after it was listed: passed over
     TScriptedPrompt prompt;
