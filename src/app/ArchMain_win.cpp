@@ -370,10 +370,10 @@ bool TSPIMain::OnCommand(int id, int, HWND) {
     case IDM_MAIN_FILER: FilerMenuClick(); return true;
     case IDM_MAIN_OPEN_ARCHIVE: OpenArchiveClick(); return true;
     case IDM_MAIN_OPEN_FOLDER: OpenFolderClick(); return true;
-    case IDM_MAIN_SAVE_TO_FOLDER: CommandNotAvailable(L"フォルダを指定して保存"); return true;
-    case IDM_MAIN_SAVE_BITMAP: CommandNotAvailable(L"Bitmapに変換して保存"); return true;
-    case IDM_MAIN_SAVE_TO_SAVE_FOLDER: CommandNotAvailable(L"指定フォルダに保存"); return true;
-    case IDM_MAIN_BITMAP_TO_SAVE_FOLDER: CommandNotAvailable(L"Bitmapを指定フォルダに保存"); return true;
+    case IDM_MAIN_SAVE_TO_FOLDER: SaveToPickedFolder(false); return true;
+    case IDM_MAIN_SAVE_BITMAP: SaveToPickedFolder(true); return true;
+    case IDM_MAIN_SAVE_TO_SAVE_FOLDER: SaveToSaveFolder(false); return true;
+    case IDM_MAIN_BITMAP_TO_SAVE_FOLDER: SaveToSaveFolder(true); return true;
     case IDM_MAIN_COPY_MOVE: CommandNotAvailable(L"ファイルのコピー・移動"); return true;
     case IDM_LIST_SHOW: if (FirstSelectedRow() >= 0) CommandNotAvailable(L"選択画像を表示"); return true;
     case IDM_MAIN_SETUP: CommandNotAvailable(L"各種設定"); return true;

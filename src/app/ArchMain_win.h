@@ -5,7 +5,8 @@
 // folder list, and answers the commands that open archives and folders.
 //
 // Browsing (opening archives, folders and paths, refilling the rows) lives in ArchBrowse_win.cpp;
-// the member list (drawing, sorting, moving, command states) in ArchList_win.cpp.
+// the member list (drawing, sorting, moving, command states) in ArchList_win.cpp; the save
+// commands in ArchSave_win.cpp.
 #include <windows.h>
 
 #include <memory>
@@ -78,6 +79,8 @@ public:
     void SetSaveFolder(const std::wstring& folder) { saveFolder_ = folder; }
     const std::wstring& BrowseFolder() const { return browseFolder_; }
     void SetBrowseFolder(const std::wstring& folder) { browseFolder_ = folder; }
+    // The picture plug-in of the filter drop-down's selected entry; null for the standard entries.
+    TInSPI* FilterPicturePlugin() const;
 
 protected:
     bool OnCommand(int id, int code, HWND control) override;
@@ -135,6 +138,14 @@ private:
     void EnableToolButtons(const TCommandStates& states);
     void SortRows(int column, bool descending);
     void ListOperationToggleClick();
+
+    // Saving the selected rows
+    bool CanSaveRows(bool asBitmaps);
+    void SaveToPickedFolder(bool asBitmaps);
+    void SaveToSaveFolder(bool asBitmaps);
+    void SaveRows(const std::wstring& folder, bool asBitmaps);
+    void SaveMembers(const std::wstring& folder, bool asBitmaps);
+    void ConvertFiles(const std::wstring& folder);
 
     // Commands of windows not yet part of the program
     void CommandNotAvailable(const std::wstring& command);

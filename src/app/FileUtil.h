@@ -9,6 +9,10 @@
 
 // --- Files (Windows) -------------------------------------------------------------------------
 
+// Whether path names an existing file (not a folder), or an existing folder.
+bool IsExistingFile(const std::wstring& path);
+bool IsExistingFolder(const std::wstring& path);
+
 enum class TOverwriteAnswer { oaAbsent, oaYes, oaNo, oaCancel };
 
 // Asks whether an existing target may be overwritten; oaAbsent when it does not exist.

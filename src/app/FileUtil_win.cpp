@@ -13,11 +13,6 @@ const wchar_t kOverwriteQuestion[] = L"はすでに存在します。上書き�
 
 namespace {
 
-bool FileExists(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 enum class TCopyResult { crCopied, crSkipped, crCancelled };
 
 TCopyResult CopyWithQuestionEx(const std::wstring& source, const std::wstring& target) {
@@ -36,8 +31,18 @@ TCopyResult CopyWithQuestionEx(const std::wstring& source, const std::wstring& t
 
 }  // namespace
 
+bool IsExistingFile(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool IsExistingFolder(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 TOverwriteAnswer AskOverwrite(const std::wstring& target) {
-    if (!FileExists(target)) return TOverwriteAnswer::oaAbsent;
+    if (!IsExistingFile(target)) return TOverwriteAnswer::oaAbsent;
     // Line feed before carriage return: the order the program's messages have always used.
     const std::wstring text = target + L"\n\r" + kOverwriteQuestion;
     switch (CurrentPrompt().Ask(TPromptKind::pkInformation, text, TPromptButtons::pbYesNoCancel)) {
