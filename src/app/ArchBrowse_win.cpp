@@ -14,16 +14,6 @@
 
 namespace {
 
-bool FileExists(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool FolderExists(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 std::wstring FolderOf(const std::wstring& path) {
     const size_t slash = path.find_last_of(L'\\');
     return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
@@ -32,7 +22,7 @@ std::wstring FolderOf(const std::wstring& path) {
 // The first plug-in of class T that the plug-in set offers for the file and that accepts it.
 template <class T>
 T* FindPlugin(const TSPIs& plugins, const std::wstring& path) {
-    if (!FileExists(path)) return nullptr;
+    if (!IsExistingFile(path)) return nullptr;
     const std::vector<T*> candidates = plugins.SPIListOf<T>(path);
     if (candidates.empty()) return nullptr;
     const std::vector<uint8_t> head = ReadFileHead(path);
@@ -169,7 +159,7 @@ void TSPIMain::RefillFolders(const std::vector<std::wstring>& patterns) {
 void TSPIMain::ScanFolders(const std::vector<std::wstring>& patterns) {
     for (size_t i = 0; i < folders_.size();) {
         const std::wstring folder = folders_[i];
-        if (!FolderExists(folder)) {
+        if (!IsExistingFolder(folder)) {
             folders_.erase(folders_.begin() + static_cast<std::ptrdiff_t>(i));  // a folder that vanished goes quietly
             progress_.StepIt();
             continue;
@@ -212,7 +202,7 @@ bool TSPIMain::OpenFolders(const std::vector<std::wstring>& folders, const std::
 bool TSPIMain::OpenPaths(const std::vector<std::wstring>& paths, const std::vector<std::wstring>& patterns, bool append) {
     if (paths.empty()) return false;
     const std::wstring& first = paths.front();
-    if (FolderExists(first)) {
+    if (IsExistingFolder(first)) {
         SelectTreeFolder(first);
         return OpenFolders(paths, patterns, append);
     }

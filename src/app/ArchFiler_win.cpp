@@ -6,17 +6,13 @@
 #include <algorithm>
 
 #include "app/ArchMain_win.h"
+#include "app/FileUtil.h"
 #include "resources/ResourceIds.h"
 
 namespace {
 
 const int kTreeWidth = 200;
 const int kSplitterSize = 5;
-
-bool FolderExists(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 }  // namespace
 
@@ -100,7 +96,7 @@ void TSPIMain::UpFolderClick() {
     if (slash == std::wstring::npos) return;
     // A drive root ("C:\") stays itself.
     const std::wstring parent = slash <= 2 ? current.substr(0, 3) : current.substr(0, slash);
-    if (parent != current && FolderExists(parent)) folderTree_.SelectPath(parent);
+    if (parent != current && IsExistingFolder(parent)) folderTree_.SelectPath(parent);
 }
 
 void TSPIMain::SetFileListSmallIcons(bool smallIcons) {
