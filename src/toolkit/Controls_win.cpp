@@ -176,6 +176,38 @@ std::wstring TListBox::Item(int index) const {
 
 void TProgressBar::Create(HWND parent, int id, const RECT& bounds) {
     CreateControl(PROGRESS_CLASSW, kChild, 0, parent, id, L"", bounds);
+    SendMessageW(Handle(), PBM_SETRANGE32, static_cast<WPARAM>(low_), high_);
+}
+
+void TProgressBar::SetRange(int low, int high) {
+    low_ = low;
+    high_ = high;
+    position_ = std::clamp(position_, low_, std::max(low_, high_));
+    SendMessageW(Handle(), PBM_SETRANGE32, static_cast<WPARAM>(low), high);
+    Show(true);
+}
+
+void TProgressBar::SetPosition(int position) {
+    position_ = std::clamp(position, low_, std::max(low_, high_));
+    Show(false);
+}
+
+void TProgressBar::StepIt() {
+    // As the control steps: past the end it starts again from the beginning.
+    position_ += step_;
+    if (position_ > high_) position_ = low_ + (position_ - high_) % std::max(1, high_ - low_);
+    Show(false);
+}
+
+int TProgressBar::Filled(int position) const {
+    const int64_t range = int64_t{high_} - low_;
+    return range <= 0 ? 0 : static_cast<int>((int64_t{position} - low_) * 4096 / range);
+}
+
+void TProgressBar::Show(bool always) {
+    if (!always && shown_ >= 0 && (shown_ == position_ || Filled(shown_) == Filled(position_))) return;
+    SendMessageW(Handle(), PBM_SETPOS, static_cast<WPARAM>(position_), 0);
+    shown_ = position_;
 }
 
 void TStatusBar::Create(HWND parent, int id, const std::vector<int>& panelWidths) {

@@ -107,14 +107,26 @@ public:
     void SetItemIndex(int index) { SendMessageW(Handle(), LB_SETCURSEL, static_cast<WPARAM>(index), 0); }
 };
 
+// A progress bar that keeps its position itself and tells the control only when the bar it draws
+// would change: stepping once per item of a long list then costs no repaint per item.
 class TProgressBar : public TControl {
 public:
     void Create(HWND parent, int id, const RECT& bounds);
-    void SetRange(int low, int high) { SendMessageW(Handle(), PBM_SETRANGE32, static_cast<WPARAM>(low), high); }
-    void SetStep(int step) { SendMessageW(Handle(), PBM_SETSTEP, static_cast<WPARAM>(step), 0); }
-    void SetPosition(int position) { SendMessageW(Handle(), PBM_SETPOS, static_cast<WPARAM>(position), 0); }
-    int Position() const { return static_cast<int>(SendMessageW(Handle(), PBM_GETPOS, 0, 0)); }
-    void StepIt() { SendMessageW(Handle(), PBM_STEPIT, 0, 0); }
+    void SetRange(int low, int high);
+    void SetStep(int step) { step_ = step; }
+    void SetPosition(int position);
+    int Position() const { return position_; }
+    void StepIt();
+
+private:
+    // The part of the bar's width that a position fills, in 1/4096.
+    int Filled(int position) const;
+    void Show(bool always);
+    int low_ = 0;
+    int high_ = 100;
+    int step_ = 10;
+    int position_ = 0;
+    int shown_ = -1;  // the position the control has
 };
 
 // A status bar with panels of fixed widths (the last one takes the rest).

@@ -356,6 +356,29 @@ TEST(StatusBar, ProgressBarSitsInsideItsPanel) {
     EXPECT_EQ(form.status.PanelText(1), L"3個のSusie-Pluginが読み込まれました。");
 }
 
+TEST(ProgressBar, TellsTheControlOnlyWhenTheBarChangesAndWrapsAsItDoes) {
+    TDemoForm form(0);
+    TProgressBar& bar = form.progress;
+    auto shown = [&] { return static_cast<int>(SendMessageW(bar.Handle(), PBM_GETPOS, 0, 0)); };
+    bar.SetRange(0, 100000);
+    bar.SetPosition(0);
+    bar.SetStep(1);
+    bar.StepIt();
+    EXPECT_EQ(bar.Position(), 1);
+    EXPECT_EQ(shown(), 0) << "one step of 100,000 changes no pixel of the bar";
+    for (int i = 1; i < 100000; ++i) bar.StepIt();
+    EXPECT_EQ(bar.Position(), 100000);
+    EXPECT_EQ(shown(), 100000);
+    bar.SetRange(0, 10);
+    bar.SetPosition(9);
+    bar.SetStep(3);
+    bar.StepIt();  // past the end it starts again from the beginning
+    EXPECT_EQ(bar.Position(), 2);
+    EXPECT_EQ(shown(), 2);
+    bar.SetPosition(0);
+    EXPECT_EQ(shown(), 0);
+}
+
 TEST(Hints, TooltipsHoldTheShortTextWithLineBreaks) {
     TDemoForm form(0);
     EXPECT_EQ(form.Hints().TipText(form.open.Handle()), L"アーカイブを指定して開く");
