@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/ArchMain_win.h"
+#include "app/MainWindowFixture_win.h"
 #include "common/TempDir.h"
 #include "common/WindowTest_win.h"
 #include "plugins/PluginTestEnv.h"
@@ -34,22 +35,8 @@ std::vector<std::wstring> ListRows(TSPIMain& main, size_t field) {
     return names;
 }
 
-// A program folder of its own holding the test plug-ins, a Susie folder that is not set, and the
-// main window made on it.
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public TMainWindowFixture {
 protected:
-    void SetUp() override {
-        Application().Initialize();
-        CopyTestSpi(L"vvarchive", program.Path());
-        CopyTestSpi(L"vvimage", program.Path());
-        SetProgramFolderOverride(program.Path());
-        SetTimeZoneBiasOverride(0);
-    }
-    void TearDown() override {
-        main.reset();
-        SetProgramFolderOverride(std::nullopt);
-        SetTimeZoneBiasOverride(std::nullopt);
-    }
     TSPIMain& Open(std::vector<std::wstring> arguments = {}) {
         main = std::make_unique<TSPIMain>(std::move(arguments));
         return *main;
@@ -63,7 +50,6 @@ protected:
         WriteFileBytes(path, VvArchiveFile(list));
         return path;
     }
-    void Command(int id) { SendMessageW(main->Handle(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
     void ChooseFilter(int entry) {
         main->FilterBox().SetItemIndex(entry);
         SendMessageW(GetParent(main->FilterBox().Handle()), WM_COMMAND,
@@ -87,10 +73,6 @@ protected:
         return !(GetMenuState(main->Menu(), static_cast<UINT>(id), MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED));
     }
 
-    TTempDir program;
-    TTempDir files;
-    TSusieFolderSetting noSusieFolder{std::wstring()};
-    std::unique_ptr<TSPIMain> main;
 };
 
 TEST_F(MainWindowTest, StartsWithItsPluginsFiltersAndLayout) {

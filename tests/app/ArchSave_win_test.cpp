@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "app/ArchMain_win.h"
+#include "app/MainWindowFixture_win.h"
 #include "app/Extraction_win.h"
 #include "common/TempDir.h"
 #include "common/WindowTest_win.h"
@@ -71,18 +72,8 @@ struct TWatchingPrompt : TScriptedPrompt {
     std::wstring seen;
 };
 
-class SaveTest : public ::testing::Test {
+class SaveTest : public TMainWindowFixture {
 protected:
-    void SetUp() override {
-        Application().Initialize();
-        CopyTestSpi(L"vvarchive", program.Path());
-        CopyTestSpi(L"vvimage", program.Path());
-        SetProgramFolderOverride(program.Path());
-    }
-    void TearDown() override {
-        main.reset();
-        SetProgramFolderOverride(std::nullopt);
-    }
     // The main window on an archive of the members, every row selected.
     TSPIMain& OpenArchive(const std::vector<TVvMember>& members) {
         main = std::make_unique<TSPIMain>();
@@ -92,11 +83,6 @@ protected:
         main->UpdateCommandStates();
         return *main;
     }
-    void Command(int id) { SendMessageW(main->Handle(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
-
-    TTempDir program, files;
-    TSusieFolderSetting noSusieFolder{std::wstring()};
-    std::unique_ptr<TSPIMain> main;
 };
 
 TEST_F(SaveTest, SaveFolderCommandsConfirmAndAskBeforeOverwriting) {
