@@ -6,18 +6,18 @@
 
 #include "app/ArchMain_win.h"
 #include "app/FileUtil.h"
+#include "app/SaveTarget.h"
 #include "toolkit/AnsiText.h"
 #include "toolkit/Application_win.h"
 #include "toolkit/FileDialogs.h"
+#include "toolkit/Finally.h"
 #include "toolkit/Prompt.h"
 #include "toolkit/SystemInfo.h"
 
 namespace {
 
-std::wstring FolderOf(const std::wstring& path) {
-    const size_t slash = path.find_last_of(L'\\');
-    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
-}
+// The folder that holds a file, without a trailing backslash.
+std::wstring FolderOf(const std::wstring& path) { return StripTrailingBackslash(FolderPart(path)); }
 
 // The first plug-in of class T that the plug-in set offers for the file and that accepts it.
 template <class T>
@@ -85,10 +85,7 @@ bool TSPIMain::ReadArchiveList(const std::wstring& path, std::vector<TArchiveEnt
 }
 
 bool TSPIMain::OpenArchive(const std::wstring& path) {
-    struct TFinally {
-        TSPIMain& main;
-        ~TFinally() { main.filter_.SetItemIndex(0); }
-    } selectAllFiles{*this};
+    TFinally selectAllFiles([this] { filter_.SetItemIndex(0); });
     TBusyScope busy(*this);
     rows_.SetEntries({});
     RowsChanged();
@@ -126,14 +123,11 @@ void TSPIMain::RunRefill(size_t steps, const wchar_t* status, Fill fill) {
     SetProgressRange(steps);
     SetStatusText(status);
     TBusyScope busy(*this);
-    struct TFinally {
-        TSPIMain& main;
-        ~TFinally() {
-            main.ResetProgress();
-            main.RowsChanged();
-            main.ShowFoundFiles();
-        }
-    } done{*this};
+    TFinally done([this] {
+        ResetProgress();
+        RowsChanged();
+        ShowFoundFiles();
+    });
     fill();
 }
 
@@ -186,10 +180,7 @@ void TSPIMain::ScanFolders(const std::vector<std::wstring>& patterns) {
 
 bool TSPIMain::OpenFolders(const std::vector<std::wstring>& folders, const std::vector<std::wstring>& patterns,
                            bool append) {
-    struct TFinally {
-        TSPIMain& main;
-        ~TFinally() { main.filter_.SetItemIndex(0); }
-    } selectAllFiles{*this};
+    TFinally selectAllFiles([this] { filter_.SetItemIndex(0); });
     TBusyScope busy(*this);
     archivePath_.clear();
     folders_ = MergeFolderList(folders_, folders, append, FolderLess);

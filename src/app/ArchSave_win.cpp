@@ -8,6 +8,7 @@
 #include "app/SaveTarget.h"
 #include "toolkit/Application_win.h"
 #include "toolkit/FileDialogs.h"
+#include "toolkit/Finally.h"
 #include "toolkit/Prompt.h"
 
 TInSPI* TSPIMain::FilterPicturePlugin() const {
@@ -60,13 +61,10 @@ void TSPIMain::SaveMembers(const std::wstring& folder, bool asBitmaps) {
     TInSPI* picturePlugin = asBitmaps ? FilterPicturePlugin() : nullptr;
     TBusyScope busy(*this);
     SetProgressRange(selected.size());
-    struct TFinally {
-        TSPIMain& main;
-        ~TFinally() {
-            main.ResetProgress();
-            main.SetStatusText(L"");
-        }
-    } done{*this};
+    TFinally done([this] {
+        ResetProgress();
+        SetStatusText(L"");
+    });
     for (int row : selected) {
         const TArchiveEntry* entry = rows_.EntryOf(row);
         if (!entry) continue;
@@ -87,10 +85,7 @@ void TSPIMain::ConvertFiles(const std::wstring& folder) {
     TInSPI* picturePlugin = FilterPicturePlugin();
     TBusyScope busy(*this);
     SetProgressRange(selected.size());
-    struct TFinally {
-        TSPIMain& main;
-        ~TFinally() { main.ResetProgress(); }
-    } done{*this};
+    TFinally done([this] { ResetProgress(); });
     for (int row : selected) {
         if (row < 0 || static_cast<size_t>(row) >= rows_.RowCount()) continue;
         RedrawWindow(Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
