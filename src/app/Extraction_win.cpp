@@ -69,13 +69,7 @@ bool WriteTarget(const std::wstring& target, Write write) {
     case TOverwriteAnswer::oaYes: replace = true; break;
     case TOverwriteAnswer::oaAbsent: break;
     }
-    try {
-        TReplacement file(target);
-        write(file.Stream());
-        file.Commit(replace);
-    } catch (const EStreamError&) {
-        throw WriteFailed(target);
-    }
+    WriteReplacingFile(target, write, replace);
     return true;
 }
 
@@ -90,6 +84,16 @@ bool WriteBitmap(TSPIBitmap& bitmap, const std::wstring& target) {
 }
 
 }  // namespace
+
+void WriteReplacingFile(const std::wstring& target, const std::function<void(TStream&)>& write, bool replace) {
+    try {
+        TReplacement file(target);
+        write(file.Stream());
+        file.Commit(replace);
+    } catch (const EStreamError&) {
+        throw WriteFailed(target);
+    }
+}
 
 bool ExtractMemberToStream(const std::wstring& archive, const TArchiveEntry& entry, TStream& out,
                            TAmSPI* archivePlugin) {

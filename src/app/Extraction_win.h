@@ -11,6 +11,7 @@
 // An existing target is replaced only once the new file is complete: the content is written to a
 // temporary file beside the target first. A failure leaves the old file as it was and no
 // temporary file behind.
+#include <functional>
 #include <string>
 
 #include "app/ArchiveEntry.h"
@@ -18,6 +19,11 @@
 #include "toolkit/Streams.h"
 
 class TSPIBitmap;
+
+// Writes a new file at target through write(stream) and puts it in place of an existing target
+// only once it is complete (replace allows a target that exists). A stream error while the file is
+// made or moved into place raises target + kWriteFailed; write's own errors pass through.
+void WriteReplacingFile(const std::wstring& target, const std::function<void(TStream&)>& write, bool replace = true);
 
 // Writes the member (exactly its uncompressed size) to out from position 0. Raises
 // kNoArchivePlugin without a plug-in and the archive's name + kCannotExtract when the plug-in fails.
