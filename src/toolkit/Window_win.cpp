@@ -81,7 +81,10 @@ void TWindow::CreateOwn(const wchar_t* className, UINT classStyle, DWORD style, 
     HWND hwnd = CreateWindowExW(exStyle, className, text.c_str(), style, bounds.left, bounds.top,
                                 bounds.right - bounds.left, bounds.bottom - bounds.top, parent, menuOrId,
                                 ModuleInstance(), this);
-    if (!hwnd) throw EOutOfResources(L"ウィンドウを作成できません: " + std::wstring(className));
+    if (!hwnd) {
+        const DWORD error = GetLastError();
+        throw EOutOfResources(L"ウィンドウを作成できません: " + std::wstring(className) + L" (" + std::to_wstring(error) + L")");
+    }
     if (child && parent) SetFont(reinterpret_cast<HFONT>(SendMessageW(parent, WM_GETFONT, 0, 0)));
 }
 
