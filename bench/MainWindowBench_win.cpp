@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "app/ArchMain_win.h"
+#include "BenchFiles_win.h"
 #include "spi/ArchiveWriter.h"
 #include "toolkit/Application_win.h"
 #include "toolkit/SystemInfo.h"
@@ -41,36 +42,6 @@ double BestMs(int rounds, const std::function<void()>& prepare, const std::funct
     return best;
 }
 
-std::wstring MakeFolder(const std::wstring& parent, const std::wstring& name) {
-    const std::wstring path = parent + L"\\" + name;
-    CreateDirectoryW(path.c_str(), nullptr);
-    return path;
-}
-
-void WriteBytes(const std::wstring& path, const void* data, size_t size) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    if (file != INVALID_HANDLE_VALUE) {
-        WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr);
-        CloseHandle(file);
-    }
-}
-
-void RemoveTree(const std::wstring& path) {
-    WIN32_FIND_DATAW found{};
-    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &found);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..") continue;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(path + L"\\" + name);
-            else DeleteFileW((path + L"\\" + name).c_str());
-        } while (FindNextFileW(find, &found));
-        FindClose(find);
-    }
-    RemoveDirectoryW(path.c_str());
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -79,9 +50,7 @@ int main(int argc, char** argv) {
     const int rounds = 3;
 
     // A program folder of its own: the shipped plug-ins and a settings file that comes and goes.
-    wchar_t temp[MAX_PATH + 1];
-    const DWORD n = GetTempPathW(MAX_PATH + 1, temp);
-    const std::wstring root = MakeFolder(std::wstring(temp, n), L"vvbench-main-" + std::to_wstring(GetCurrentProcessId()));
+    const std::wstring root = MakeScratchFolder(L"vvbench-main");
     const std::wstring program = MakeFolder(root, L"program");
     const std::wstring bin = ModuleFolder(nullptr);
     for (const wchar_t* name : {L"vvarchive.spi", L"vvimage.spi"})

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "app/FullScreen_win.h"
+#include "app/ImgView_win.h"
 #include "resources/ResourceIds.h"
 #include "toolkit/Application_win.h"
 #include "toolkit/Prompt.h"
@@ -67,6 +69,7 @@ TSPIMain::TSPIMain(std::vector<std::wstring> arguments)
 
     settings_ = std::make_unique<TSpiReg>();
     ApplySettings();
+    CreateViewers();
     BuildFilters();
     listMode_ = TListMode::lmFolder;
     currentIndex_ = -1;
@@ -331,6 +334,15 @@ TSpiRegValues TSPIMain::CaptureSettings() const {
     v.browseFolder = browseFolder_;
     v.filerSmallIcons = fileList_.ViewStyle() == LVS_SMALLICON;
     v.saveFolder = saveFolder_;
+    if (imageView_) {
+        v.viewMode = viewMode_;
+        v.imageToolBar = imageView_->ToolBarShown();
+        if (imageView_->Handle()) {
+            const RECT at = imageView_->Bounds();
+            v.imageLeft = at.left;
+            v.imageTop = at.top;
+        }
+    }
     return v;
 }
 
@@ -375,7 +387,7 @@ bool TSPIMain::OnCommand(int id, int, HWND) {
     case IDM_MAIN_SAVE_TO_SAVE_FOLDER: SaveToSaveFolder(false); return true;
     case IDM_MAIN_BITMAP_TO_SAVE_FOLDER: SaveToSaveFolder(true); return true;
     case IDM_MAIN_COPY_MOVE: CommandNotAvailable(L"ファイルのコピー・移動"); return true;
-    case IDM_LIST_SHOW: if (FirstSelectedRow() >= 0) CommandNotAvailable(L"選択画像を表示"); return true;
+    case IDM_LIST_SHOW: if (FirstSelectedRow() >= 0) ShowMember(FirstSelectedRow(), false); return true;
     case IDM_MAIN_SETUP: CommandNotAvailable(L"各種設定"); return true;
     case IDM_MAIN_HELP: CommandNotAvailable(L"説明を表示"); return true;
     case IDM_MAIN_ABOUT: CommandNotAvailable(L"バージョン情報"); return true;

@@ -6,7 +6,8 @@
 //
 // Browsing (opening archives, folders and paths, refilling the rows) lives in ArchBrowse_win.cpp;
 // the member list (drawing, sorting, moving, command states) in ArchList_win.cpp; the save
-// commands in ArchSave_win.cpp.
+// commands in ArchSave_win.cpp; showing rows in the two viewers, and the viewers' commands, in
+// ArchView_win.cpp.
 #include <windows.h>
 
 #include <memory>
@@ -16,6 +17,8 @@
 #include "app/ArchiveFilters.h"
 #include "app/RowModel.h"
 #include "app/SpiReg_win.h"
+#include "app/Paging.h"
+#include "app/ViewerHost.h"
 #include "plugins/SPIs.h"
 #include "shell/NewCtrls_win.h"
 #include "shell/ShView_win.h"
@@ -25,7 +28,12 @@
 
 enum class TListMode { lmArchive, lmFolder };
 
-class TSPIMain : public TForm {
+class TImgViewForm;
+class TFullScreenForm;
+class TPxDIB;
+class TStream;
+
+class TSPIMain : public TForm, public TViewerHost {
 public:
     // arguments: the command line's paths (without the program), opened once the window is made.
     explicit TSPIMain(std::vector<std::wstring> arguments = {});
@@ -50,6 +58,21 @@ public:
     void SelectAll();
     void HeaderClick(int section);
     void MoveFocusedRow(TRowMove move);
+
+    // --- Viewing ---------------------------------------------------------------------------------
+    // Shows a row in the full-screen window or the image view window; true when shown. Errors of
+    // extracting and decoding reach the caller.
+    bool ShowMember(int row, bool fullScreen);
+    bool ShowNext(bool ask, bool fullScreen) override;
+    bool ShowPrevious(bool ask, bool fullScreen) override;
+    bool ShowAgain(bool fullScreen) override;
+    bool SaveCurrentAs(const std::wstring& path) override;
+    bool SaveCurrentToFolder() override;
+    bool SaveCurrentAsBitmap() override;
+    void SetViewMode(bool browse) override { viewMode_ = browse; }
+    bool ViewMode() const override { return viewMode_; }
+    TImgViewForm& ImageView() { return *imageView_; }
+    TFullScreenForm& FullScreen() { return *fullScreen_; }
 
     // --- State the later windows share ----------------------------------------------------------
     TListMode ListMode() const { return listMode_; }
@@ -147,6 +170,15 @@ private:
     void SaveMembers(const std::wstring& folder, bool asBitmaps);
     void ConvertFiles(const std::wstring& folder);
 
+    // Viewing
+    void CreateViewers();
+    bool ShowPictureFromStream(TStream& stream, const std::wstring& name, TInSPI* picturePlugin, bool fullScreen);
+    bool ShowPictureFromFile(const std::wstring& path, TInSPI* picturePlugin, bool fullScreen);
+    void Present(const TPxDIB& picture, const std::wstring& name, bool fullScreen);
+    TShowOutcome ShowForPaging(int row, bool fullScreen);
+    bool Page(bool forward, bool ask, bool fullScreen);
+    bool HasCurrentRow() const;
+
     // Commands of windows not yet part of the program
     void CommandNotAvailable(const std::wstring& command);
 
@@ -164,6 +196,7 @@ private:
     TAmSPI* archivePlugin_ = nullptr;
     TListMode listMode_ = TListMode::lmFolder;
     int currentIndex_ = -1;
+    bool viewMode_ = false;  // the viewers' shared browse mode
     int lastSortColumn_ = 0;
     bool folderChangeArmed_ = false;
 
@@ -188,5 +221,8 @@ private:
     TProgressBar progress_;
     TPopupMenu listPopup_;
     std::unique_ptr<TFileDrop> fileDrop_;
+    // The viewers, made after the main window and gone before it.
+    std::unique_ptr<TImgViewForm> imageView_;
+    std::unique_ptr<TFullScreenForm> fullScreen_;
     int filerHeight_ = 189;
 };

@@ -44,6 +44,8 @@ std::wstring MemberFileTarget(const std::wstring& saveFolder, const std::wstring
 // extension ".BMP".
 std::wstring MemberBitmapTarget(const std::wstring& saveFolder, const std::wstring& saveName,
                                 std::wstring_view memberName, const TExistsPredicate& folderExists);
+// Follows the path of a file or folder that is not there.
+inline constexpr wchar_t kDoesNotExist[] = L"が存在しません。";
 inline constexpr wchar_t kNoArchivePlugin[] = L"AmSPIが存在しません";
 // The archive's file name without folder followed by this: the plug-in could not extract a member.
 inline constexpr wchar_t kCannotExtract[] = L" が展開できません";

@@ -44,7 +44,6 @@ std::wstring RenameHelpText();
 inline constexpr wchar_t kNoArchiveView[] = L"ArchviveViewが存在しません。";
 inline constexpr wchar_t kNothingSelected[] = L"選択項目がありません。";
 // A missing archive: the path followed by this.
-inline constexpr wchar_t kDoesNotExist[] = L"が存在しません。";
 
 // The dialog's section of the program's INI file.
 inline constexpr wchar_t kMoveCopySection[] = L"MoveCopySetting";
