@@ -77,10 +77,10 @@ TEST_F(ViewTest, FullScreenScalesThePictureToTheScreenAndShowAgainReturns) {
         ASSERT_TRUE(m.ShowMember(c.row, true));
         EXPECT_TRUE(FullShown());
         EXPECT_FALSE(ImageShown());
-        const RECT frame = m.FullScreen().PictureBounds();
+        const RECT frame = m.FullScreen().PreImage().Bounds();
         EXPECT_EQ(std::vector<LONG>({frame.left, frame.top, frame.right, frame.bottom}),
                   std::vector<LONG>({c.frame.left, c.frame.top, c.frame.right, c.frame.bottom}));
-        EXPECT_EQ(m.FullScreen().FileNameText(), c.label);
+        EXPECT_EQ(m.FullScreen().FileNameLabel(), c.label);
     }
     EXPECT_TRUE(m.ShowAgain(false));
     EXPECT_TRUE(ImageShown());
