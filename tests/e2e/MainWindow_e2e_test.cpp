@@ -18,13 +18,6 @@
 
 namespace {
 
-std::wstring SampleZip() {
-    std::wstring relative = Utf8ToWide(VV_SAMPLES_DIR);
-    for (wchar_t& c : relative)
-        if (c == L'/') c = L'\\';
-    return ModuleFolder(nullptr) + L"\\" + relative + L"\\sample.zip";
-}
-
 int ListCount(HWND list) { return static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0)); }
 
 // The file-name field of every row, as another program reads them from the list.

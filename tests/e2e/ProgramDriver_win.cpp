@@ -18,17 +18,18 @@ std::wstring BuiltProgramFolder() {
 
 struct TFind {
     DWORD processId;
+    const wchar_t* className;
     HWND found;
 };
 
-// The shown main window of the process.
-BOOL CALLBACK MatchMainWindow(HWND hwnd, LPARAM lp) {
+// A shown top-level window of the process, of the class looked for.
+BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM lp) {
     auto* find = reinterpret_cast<TFind*>(lp);
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
     wchar_t cls[64]{};
     GetClassNameW(hwnd, cls, 64);
-    if (pid != find->processId || std::wstring(cls) != L"TSPIMain" || !IsWindowVisible(hwnd)) return TRUE;
+    if (pid != find->processId || std::wstring(cls) != find->className || !IsWindowVisible(hwnd)) return TRUE;
     find->found = hwnd;
     return FALSE;
 }
@@ -62,16 +63,30 @@ bool TProgramDriver::Start(const std::vector<std::wstring>& arguments) {
     if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(), &si,
                         &process_))
         return false;
-    TFind find{process_.dwProcessId, nullptr};
-    const bool shown = WaitFor(
+    main_ = WaitForWindow(L"TSPIMain", 30000);
+    return main_ != nullptr;
+}
+
+HWND TProgramDriver::ShownWindow(const wchar_t* className) const {
+    TFind find{process_.dwProcessId, className, nullptr};
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&find));
+    return find.found;
+}
+
+HWND TProgramDriver::WaitForWindow(const wchar_t* className, DWORD timeoutMs) const {
+    struct TWait {
+        const TProgramDriver* driver;
+        const wchar_t* className;
+        HWND found;
+    } wait{this, className, nullptr};
+    WaitFor(
         [](void* p) {
-            auto* f = static_cast<TFind*>(p);
-            EnumWindows(MatchMainWindow, reinterpret_cast<LPARAM>(f));
-            return f->found != nullptr;
+            auto* w = static_cast<TWait*>(p);
+            w->found = w->driver->ShownWindow(w->className);
+            return w->found != nullptr;
         },
-        &find, 30000);
-    main_ = find.found;
-    return shown;
+        &wait, timeoutMs);
+    return wait.found;
 }
 
 HWND TProgramDriver::Control(int id) const { return FindDescendant(main_, id); }
@@ -82,6 +97,13 @@ DWORD TProgramDriver::Close() {
     DWORD code = 0;
     GetExitCodeProcess(process_.hProcess, &code);
     return code;
+}
+
+std::wstring SampleZip() {
+    std::wstring relative = Utf8ToWide(VV_SAMPLES_DIR);
+    for (wchar_t& c : relative)
+        if (c == L'/') c = L'\\';
+    return ModuleFolder(nullptr) + L"\\" + relative + L"\\sample.zip";
 }
 
 std::wstring WindowText(HWND hwnd) {

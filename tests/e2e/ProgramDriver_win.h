@@ -21,6 +21,10 @@ public:
     // Starts the program and waits until its main window is shown; false when it does not come.
     bool Start(const std::vector<std::wstring>& arguments = {});
     HWND MainWindow() const { return main_; }
+    // A shown top-level window of the program by its class; null when none is shown.
+    HWND ShownWindow(const wchar_t* className) const;
+    // The same, waiting until one is shown; null on timeout.
+    HWND WaitForWindow(const wchar_t* className, DWORD timeoutMs = 10000) const;
     // A control of the main window by its id (searched through every level); null when absent.
     HWND Control(int id) const;
     // Closes the main window as its close box does and waits for the process to end; its exit code.
@@ -32,6 +36,8 @@ private:
     HWND main_ = nullptr;
 };
 
+// The sample archive of the build.
+std::wstring SampleZip();
 // The text of a window of another process.
 std::wstring WindowText(HWND hwnd);
 // Waits, handling this thread's messages, until done() holds; false on timeout.
