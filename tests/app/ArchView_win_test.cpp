@@ -156,10 +156,10 @@ TEST_F(ViewTest, FolderRowsShowTheirFilesAndSaveOnlyAsBitmaps) {
 
     HMENU menu = GetMenu(m.ImageView().Handle());
     auto enabled = [&](int id) { return (GetMenuState(menu, static_cast<UINT>(id), MF_BYCOMMAND) & MF_GRAYED) == 0; };
-    EXPECT_FALSE(enabled(IDM_VIEW_SAVE_ORIGINAL));
-    EXPECT_FALSE(enabled(IDM_VIEW_SAVE_ORIGINAL_TO_FOLDER));
-    EXPECT_TRUE(enabled(IDM_VIEW_SAVE_BITMAP));
-    EXPECT_TRUE(enabled(IDM_VIEW_SAVE_BITMAP_TO_FOLDER));
+    EXPECT_FALSE(enabled(IDM_VIEWER_SAVE_ORIGINAL));
+    EXPECT_FALSE(enabled(IDM_VIEWER_SAVE_TO_FOLDER));
+    EXPECT_TRUE(enabled(IDM_VIEWER_SAVE_BITMAP));
+    EXPECT_TRUE(enabled(IDM_VIEWER_BITMAP_TO_FOLDER));
     EXPECT_FALSE(m.SaveCurrentAs(files / L"copy.vvi")) << "a folder's picture is a file already";
     EXPECT_FALSE(m.SaveCurrentToFolder());
 

@@ -65,6 +65,14 @@ HWND ChildWithText(HWND parent, const wchar_t* text) {
     return search.found;
 }
 
+// The other process paints on its own time: the picture of the screen is taken once it has had a
+// second to draw what the test waited for.
+void SaveSettledPng(HWND window, const wchar_t* name) {
+    const DWORD start = GetTickCount();
+    WaitFor([](void* p) { return GetTickCount() - *static_cast<DWORD*>(p) > 1000; }, const_cast<DWORD*>(&start), 5000);
+    SaveWindowPng(window, name);
+}
+
 struct TShown {
     HWND window;
     bool shown;
@@ -89,7 +97,7 @@ TEST(ProgramEndToEnd, ShowsPagesGoesFullScreenAndComesBack) {
     HWND view = program.WaitForWindow(L"TImgViewForm");
     ASSERT_TRUE(view) << "a double click on the first row shows it";
     EXPECT_TRUE(WaitForCaption(view, L"landscape.png(")) << WideToUtf8(WindowText(view));
-    SaveWindowPng(view, L"e2e_image_view");
+    SaveSettledPng(view, L"e2e_image_view");
 
     PressKey(view, VK_SPACE);
     EXPECT_TRUE(WaitForCaption(view, L"rose.jpg(")) << WideToUtf8(WindowText(view));
@@ -106,7 +114,7 @@ TEST(ProgramEndToEnd, ShowsPagesGoesFullScreenAndComesBack) {
     GetWindowRect(GetDesktopWindow(), &screen);
     GetWindowRect(full, &at);
     EXPECT_TRUE(EqualRect(&screen, &at)) << "the whole screen";
-    SaveWindowPng(full, L"e2e_full_screen");
+    SaveSettledPng(full, L"e2e_full_screen");
 
     PressKey(full, VK_RETURN);
     EXPECT_TRUE(WaitForShown(full, false)) << "Enter comes back";
