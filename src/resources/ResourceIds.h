@@ -81,3 +81,35 @@
 #define IDC_MAIN_MOVE_BOTTOM 1140
 #define IDC_MAIN_STATUS 1141
 #define IDC_MAIN_PROGRESS 1142
+
+// The two picture viewers (image view window and full screen): menus, pop-up menus, accelerators.
+// The commands both viewers have share their ids, so that one handler answers them in either.
+#define IDR_IMGVIEW_MENU 300
+#define IDR_IMGVIEW_ACCEL 301
+#define IDR_IMGVIEW_POPUP 302
+#define IDR_FULLSCREEN_ACCEL 303
+#define IDR_FULLSCREEN_POPUP 304
+
+#define IDM_VIEWER_REOPEN 310
+#define IDM_VIEWER_PREVIOUS 311
+#define IDM_VIEWER_NEXT 312
+#define IDM_VIEWER_SAVE_ORIGINAL 313
+#define IDM_VIEWER_SAVE_BITMAP 314
+#define IDM_VIEWER_SAVE_TO_FOLDER 315
+#define IDM_VIEWER_BITMAP_TO_FOLDER 316
+#define IDM_VIEWER_CLOSE 317
+#define IDM_VIEWER_COPY 318
+#define IDM_VIEWER_MODE 319
+#define IDM_VIEWER_FULL_SCREEN 320
+#define IDM_VIEWER_NORMAL_VIEW 321
+#define IDM_VIEWER_TOOL_BAR 322
+
+// The viewers' controls.
+#define IDC_VIEWER_TOOL_PANEL 340
+#define IDC_VIEWER_PREVIOUS_BTN 341
+#define IDC_VIEWER_NEXT_BTN 342
+#define IDC_VIEWER_SAVE_TO_FOLDER_BTN 343
+#define IDC_VIEWER_BITMAP_TO_FOLDER_BTN 344
+#define IDC_VIEWER_MODE_BTN 345
+#define IDC_VIEWER_SCREEN_BTN 346
+#define IDC_VIEWER_PRE_IMAGE 347

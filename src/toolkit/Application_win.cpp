@@ -80,6 +80,13 @@ void TApplication::FormDestroyed(TForm* form) {
     }
 }
 
+void TApplication::ActivationChanged(bool active) {
+    // Each top-level window of the thread gets its own WM_ACTIVATEAPP; only the first of a switch counts.
+    if (active_ == active) return;
+    active_ = active;
+    if (!active && OnDeactivate) OnDeactivate();
+}
+
 void TApplication::EnterBusy() {
     if (busyCount_++ == 0) SetCursor(LoadCursorW(nullptr, IDC_WAIT));
 }

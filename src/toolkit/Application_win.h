@@ -3,6 +3,7 @@
 // during long work, the default exception handler and the busy state.
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 class TForm;
@@ -42,6 +43,11 @@ public:
 
     bool Busy() const { return busyCount_ > 0; }
 
+    // The application lost the activation to another program: raised once per switch, whichever
+    // of the program's windows was active (every top-level form reports WM_ACTIVATEAPP here).
+    std::function<void()> OnDeactivate;
+    void ActivationChanged(bool active);
+
 private:
     friend class TBusyScope;
     void EnterBusy();
@@ -51,6 +57,7 @@ private:
     TForm* mainForm_ = nullptr;
     TForm* activeForm_ = nullptr;
     int busyCount_ = 0;
+    bool active_ = false;
     bool comInitialized_ = false;
 };
 

@@ -1,10 +1,11 @@
 #pragma once
-// The clipboard, open for the life of the object (owned by no window) and closed when it goes.
+// The clipboard, open for the life of the object and closed when it goes. A window that puts data
+// on the clipboard opens it as the owner: emptied without one, the clipboard refuses new data.
 #include <windows.h>
 
 class TClipboardSession {
 public:
-    TClipboardSession() : open_(OpenClipboard(nullptr) != FALSE) {}
+    explicit TClipboardSession(HWND owner = nullptr) : open_(OpenClipboard(owner) != FALSE) {}
     ~TClipboardSession() {
         if (open_) CloseClipboard();
     }

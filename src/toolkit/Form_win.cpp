@@ -147,6 +147,7 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         if (LOWORD(wp) != WA_INACTIVE) Application().SetActiveForm(this);
         else if (Application().ActiveForm() == this) Application().SetActiveForm(nullptr);
         break;
+    case WM_ACTIVATEAPP: Application().ActivationChanged(wp != FALSE); break;
     case WM_CLOSE:
         if (!CloseQuery()) return 0;
         if (modal_) {

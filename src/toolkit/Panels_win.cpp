@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "toolkit/Canvas.h"
 #include "toolkit/Exceptions.h"
 #include "toolkit/PaintGuards_win.h"
 
@@ -68,10 +69,18 @@ void TPanel::SetColors(int background, int caption) {
     Invalidate();
 }
 
+void TPanel::SetSolidBackground(COLORREF color) {
+    TUniqueGdiObject brush(CreateSolidBrush(color));
+    if (!brush) throw EOutOfResources(L"ブラシを作成できません。");
+    solidBrush_ = std::move(brush);
+    Invalidate();
+}
+
 LRESULT TPanel::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_ERASEBKGND) {
         const RECT r = ClientRect();
-        FillRect(reinterpret_cast<HDC>(wp), &r, GetSysColorBrush(background_));
+        FillRect(reinterpret_cast<HDC>(wp), &r,
+                 solidBrush_ ? static_cast<HBRUSH>(solidBrush_.get()) : GetSysColorBrush(background_));
         return 1;
     }
     // A new caption shows at once.
@@ -294,4 +303,76 @@ LRESULT TTimer::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     return TWindow::WndProc(msg, wp, lp);
+}
+
+// ---- TImage
+
+bool MouseButtonMessage(UINT msg, TMouseButton& button, bool& press) {
+    switch (msg) {
+    case WM_LBUTTONDOWN: button = TMouseButton::mbLeft; press = true; return true;
+    case WM_LBUTTONUP: button = TMouseButton::mbLeft; press = false; return true;
+    case WM_RBUTTONDOWN: button = TMouseButton::mbRight; press = true; return true;
+    case WM_RBUTTONUP: button = TMouseButton::mbRight; press = false; return true;
+    case WM_MBUTTONDOWN: button = TMouseButton::mbMiddle; press = true; return true;
+    case WM_MBUTTONUP: button = TMouseButton::mbMiddle; press = false; return true;
+    }
+    return false;
+}
+
+void TImage::Create(HWND parent, int id, const RECT& bounds) {
+    CreateOwn(L"TImage", CS_HREDRAW | CS_VREDRAW, kChild, 0, parent, id, L"", bounds);
+}
+
+void TImage::SetGraphic(TGraphic* graphic) {
+    graphic_ = graphic;
+    Invalidate();
+}
+
+void TImage::SetStretch(bool stretch) {
+    stretch_ = stretch;
+    Invalidate();
+}
+
+void TImage::SetColor(COLORREF color) {
+    color_ = color;
+    Invalidate();
+}
+
+LRESULT TImage::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+    TMouseButton button{};
+    bool press = false;
+    if (MouseButtonMessage(msg, button, press)) {
+        if (!Enabled()) return 0;
+        const POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+        if (press) {
+            SetCapture(Handle());
+            if (OnMouseDown) OnMouseDown(button, p);
+        } else {
+            if (GetCapture() == Handle() && !(wp & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON))) ReleaseCapture();
+            if (OnMouseUp) OnMouseUp(button, p);
+        }
+        return 0;
+    }
+    if (msg == WM_ERASEBKGND) return 1;  // OnPaint fills everything
+    return TWindow::WndProc(msg, wp, lp);
+}
+
+void TImage::OnPaint(HDC dc) {
+    const RECT client = ClientRect();
+    RECT picture{};
+    if (graphic_ && !graphic_->GetEmpty())
+        picture = stretch_ ? client : RECT{0, 0, graphic_->GetWidth(), graphic_->GetHeight()};
+    // The background around the picture only, so that a repaint does not flicker.
+    {
+        const int saved = SaveDC(dc);
+        ExcludeClipRect(dc, picture.left, picture.top, picture.right, picture.bottom);
+        TUniqueGdiObject brush(CreateSolidBrush(color_));
+        FillRect(dc, &client, static_cast<HBRUSH>(brush.get()));
+        RestoreDC(dc, saved);
+    }
+    if (picture.right > picture.left) {
+        TCanvas canvas(dc);
+        graphic_->Draw(canvas, TRect{picture.left, picture.top, picture.right, picture.bottom});
+    }
+    if (OnPainted) OnPainted(dc);
 }

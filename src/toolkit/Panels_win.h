@@ -1,10 +1,12 @@
 #pragma once
-// The layer's own small controls: panel, flat speed button, tool bar, splitter and timer.
+// The layer's own small controls: panel, flat speed button, tool bar, splitter, timer and picture
+// area.
 #include <windows.h>
 
 #include <functional>
 #include <string>
 
+#include "toolkit/Graphic.h"
 #include "toolkit/Handles_win.h"
 #include "toolkit/Label.h"
 #include "toolkit/Window_win.h"
@@ -28,6 +30,8 @@ public:
     void SetColors(int background, int caption);
     int BackgroundColor() const { return background_; }
     int CaptionColor() const { return caption_; }
+    // A background of a colour that is no system colour (0x00BBGGRR); replaces the system colour.
+    void SetSolidBackground(COLORREF color);
 
 protected:
     LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -36,6 +40,7 @@ protected:
 private:
     int background_ = COLOR_BTNFACE;
     int caption_ = COLOR_BTNTEXT;
+    TUniqueGdiObject solidBrush_;  // null: the system colour background_
     TBevel bevel_ = TBevel::bvNone;
     bool topLine_ = false;
     UINT captionFormat_ = DT_CENTER;
@@ -121,4 +126,36 @@ private:
     void Restart();
     UINT interval_ = 1000;
     bool enabled_ = false;
+};
+
+enum class TMouseButton { mbLeft, mbRight, mbMiddle };
+
+// Which button a mouse message names and whether it is a press; false for other messages.
+bool MouseButtonMessage(UINT msg, TMouseButton& button, bool& press);
+
+// A picture area. It draws a graphic that its owner keeps (not owned here) at its actual size from
+// the top-left corner, or stretched over the whole area, on a background colour, and raises the
+// presses and releases of the mouse buttons (while enabled: posted messages reach a disabled
+// window too). A press captures the mouse, so that its release comes back here.
+class TImage : public TWindow {
+public:
+    void Create(HWND parent, int id, const RECT& bounds);
+    void SetGraphic(TGraphic* graphic);  // null: nothing is drawn
+    TGraphic* Graphic() const { return graphic_; }
+    void SetStretch(bool stretch);
+    void SetColor(COLORREF color);
+    // Client coordinates.
+    std::function<void(TMouseButton, POINT)> OnMouseDown;
+    std::function<void(TMouseButton, POINT)> OnMouseUp;
+    // After the picture is drawn: what the owner shows over it.
+    std::function<void(HDC)> OnPainted;
+
+protected:
+    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+    void OnPaint(HDC dc) override;
+
+private:
+    TGraphic* graphic_ = nullptr;
+    bool stretch_ = false;
+    COLORREF color_ = GetSysColor(COLOR_BTNFACE);
 };
