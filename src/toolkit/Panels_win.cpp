@@ -320,7 +320,8 @@ bool MouseButtonMessage(UINT msg, TMouseButton& button, bool& press) {
 }
 
 void TImage::Create(HWND parent, int id, const RECT& bounds) {
-    CreateOwn(L"TImage", CS_HREDRAW | CS_VREDRAW, kChild, 0, parent, id, L"", bounds);
+    // Controls placed over the picture stay drawn over it.
+    CreateOwn(L"TImage", CS_HREDRAW | CS_VREDRAW, kChild | WS_CLIPSIBLINGS, 0, parent, id, L"", bounds);
 }
 
 void TImage::SetGraphic(TGraphic* graphic) {
