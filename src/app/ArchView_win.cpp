@@ -37,6 +37,7 @@ void TSPIMain::CreateViewers() {
     fullScreen_ = std::make_unique<TFullScreenForm>(*this, *imageView_);
     fullScreen_->Create();
     imageView_->SetFullScreenForm(fullScreen_.get());
+    imageView_->SetToolBar(imageView_->ToolBarShown());  // the full-screen window follows the stored setting
     viewMode_ = imageView_->BrowseMode();
 }
 
@@ -105,6 +106,8 @@ void TSPIMain::Present(const TPxDIB& picture, const std::wstring& name, bool ful
         return;
     }
     fullScreen_->Hide();
+    // A minimised window has no place of its own to keep.
+    if (IsIconic(imageView_->Handle())) ShowWindow(imageView_->Handle(), SW_RESTORE);
     RECT area{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
     const RECT now = imageView_->Bounds();

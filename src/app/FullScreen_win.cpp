@@ -54,6 +54,7 @@ void TFullScreenForm::Create() {
                      screen.right - kToolPanelMargin, screen.bottom - kToolPanelMargin};
     CreateToolPanel(panel, false, L"常", L"通常表示");
     toolPanel_.SetSolidBackground(kBlack);
+    SetToolColors(kBlack, kAqua);
     // Over the picture, which may reach into the corner.
     SetWindowPos(toolPanel_.Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 

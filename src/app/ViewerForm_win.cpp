@@ -130,6 +130,12 @@ void TViewerForm::ClickTimerTimer() {
     Run(clicks_.TimerExpired(), cursor);
 }
 
+void TViewerForm::SetToolColors(COLORREF face, COLORREF caption) {
+    for (TSpeedButton* button : {&previousOpenBtn_, &nextOpenBtn_, &saveInOriginalToFolderBtn_,
+                                 &saveInBitmapToFolderBtn_, &modeBtn_, &screenBtn_})
+        button->SetColors(face, caption);
+}
+
 void TViewerForm::Run(TViewerAction action, POINT screen) {
     switch (action) {
     case TViewerAction::vaNone: break;
@@ -142,6 +148,9 @@ void TViewerForm::Run(TViewerAction action, POINT screen) {
         // The menu takes the mouse for itself.
         if (GetCapture()) ReleaseCapture();
         popup_.Popup(Handle(), screen);
+        // The menu took the release that would have cleared the long press: once the button is
+        // up, the next click pages again.
+        if (action == TViewerAction::vaPopupAtCursor && GetKeyState(VK_RBUTTON) >= 0) SetLongPress(false);
         break;
     case TViewerAction::vaShowNext: host_.ShowNext(false, fullScreen_); break;
     case TViewerAction::vaShowPrevious: host_.ShowPrevious(false, fullScreen_); break;

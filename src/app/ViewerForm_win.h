@@ -49,6 +49,8 @@ protected:
     // Makes the tool panel at bounds with the six buttons; the last one switches between the two
     // viewers with the given caption and hint.
     void CreateToolPanel(const RECT& bounds, bool topLine, const wchar_t* screenCaption, const wchar_t* screenHint);
+    // The six buttons' face and caption colours.
+    void SetToolColors(COLORREF face, COLORREF caption);
     // Takes a copy of the picture (the pixels are shared) and lets the picture area take the mouse.
     void TakePicture(const TPxDIB& picture);
     void SetLongPress(bool longPress) { clicks_.SetLongPress(longPress); }

@@ -7,7 +7,7 @@
 namespace {
 
 constexpr double kScreenShare = 0.97;
-constexpr int kLabelHeight = 15;  // the file-name line under the full-screen picture
+constexpr int kLabelHeight = 15;  // the height of a line of text, kept free below the centred picture
 constexpr int kMinPictureWidth = 250;
 constexpr int kMinPictureHeight = 200;
 constexpr int kFrameWidth = 9;    // window borders

@@ -14,10 +14,10 @@ struct TPictureFrame {
     int height = 0;
 };
 
-// The stretched picture on a screen of screenWidth × screenHeight; its top leaves room for the
-// file-name line below it.
+// The stretched picture on a screen of screenWidth × screenHeight, centred across and, less a
+// line of text's height, down.
 TPictureFrame FullScreenPictureFrame(int width, int height, int screenWidth, int screenHeight);
-// " name(wxh)  ": the file-name line under the full-screen picture.
+// " name(wxh)  ": the full-screen window's file-name line, in its top-left corner.
 std::wstring FullScreenLabel(std::wstring_view name, int width, int height);
 
 struct TWorkArea {

@@ -187,16 +187,30 @@ LRESULT TSpeedButton::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     return TWindow::WndProc(msg, wp, lp);
 }
 
+void TSpeedButton::SetColors(COLORREF face, COLORREF caption) {
+    face_ = face;
+    caption_ = caption;
+    Invalidate();
+}
+
+namespace {
+
+COLORREF Lighter(COLORREF c) {
+    auto up = [](BYTE v) { return static_cast<BYTE>(v + (255 - v) / 4); };
+    return RGB(up(GetRValue(c)), up(GetGValue(c)), up(GetBValue(c)));
+}
+
+}  // namespace
+
 void TSpeedButton::OnPaint(HDC dc) {
     RECT r = ClientRect();
     const bool sunken = down_ || (pressed_ && hot_);
-    if (down_ && !pressed_) {
-        // A button that stays down shows a lighter, checked face, as Windows does for checked tools.
-        SetBkColor(dc, GetSysColor(COLOR_3DHILIGHT));
-        ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
-    } else {
-        FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
-    }
+    const bool ownColors = face_ != CLR_INVALID;
+    // A button that stays down shows a lighter, checked face, as Windows does for checked tools.
+    const COLORREF face = ownColors ? (down_ && !pressed_ ? Lighter(face_) : face_)
+                                    : GetSysColor(down_ && !pressed_ ? COLOR_3DHILIGHT : COLOR_BTNFACE);
+    SetBkColor(dc, face);
+    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
     const bool enabled = Enabled();
     if (sunken) DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT);
     else if (hot_ && enabled) DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
@@ -224,7 +238,8 @@ void TSpeedButton::OnPaint(HDC dc) {
             OffsetRect(&shadow, 1, 1);
             DrawCaption(dc, Font(), caption, shadow, DT_CENTER, GetSysColor(COLOR_3DHILIGHT));
         }
-        DrawCaption(dc, Font(), caption, content, DT_CENTER, GetSysColor(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+        const COLORREF text = !enabled ? GetSysColor(COLOR_GRAYTEXT) : ownColors ? caption_ : GetSysColor(COLOR_BTNTEXT);
+        DrawCaption(dc, Font(), caption, content, DT_CENTER, text);
     }
 }
 

@@ -60,6 +60,9 @@ public:
     void SetAllowAllUp(bool allow) { allowAllUp_ = allow; }
     bool Down() const { return down_; }
     void SetDown(bool down);
+    // The face and caption colours (the system's button colours until set): a flat button on a
+    // panel of its own colour. A button that stays down shows a face a quarter lighter.
+    void SetColors(COLORREF face, COLORREF caption);
     // What a mouse click does: the group's rule, then OnClick.
     void Click();
     std::function<void()> OnClick;
@@ -75,6 +78,8 @@ private:
     bool down_ = false;
     bool pressed_ = false;  // mouse held on the button
     bool hot_ = false;      // mouse over the button
+    COLORREF face_ = CLR_INVALID;
+    COLORREF caption_ = CLR_INVALID;
 };
 
 // A row of speed buttons (and other controls) placed from the left.
