@@ -63,6 +63,14 @@ bool SamePixels(const TPxDIB& a, const TPxDIB& b) {
 
 // Closes the first pop-up menu of this thread that shows while it lives, and remembers where it
 // stood. Its timer runs inside the menu's own message loop.
+// The shown pop-up menu of the thread, if any.
+BOOL CALLBACK FindMenu(HWND hwnd, LPARAM lp) {
+    wchar_t name[16] = {};
+    GetClassNameW(hwnd, name, 16);
+    if (std::wstring(name) == L"#32768" && IsWindowVisible(hwnd)) *reinterpret_cast<HWND*>(lp) = hwnd;
+    return TRUE;
+}
+
 class TMenuWatcher {
 public:
     TMenuWatcher() : timer_(SetTimer(nullptr, 0, 10, Tick)) { watcher_ = this; }
@@ -76,13 +84,7 @@ public:
 private:
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
         HWND menu = nullptr;
-        auto findMenu = [](HWND hwnd, LPARAM lp) -> BOOL {
-            wchar_t name[16] = {};
-            GetClassNameW(hwnd, name, 16);
-            if (std::wstring(name) == L"#32768" && IsWindowVisible(hwnd)) *reinterpret_cast<HWND*>(lp) = hwnd;
-            return TRUE;
-        };
-        EnumThreadWindows(GetCurrentThreadId(), findMenu, reinterpret_cast<LPARAM>(&menu));
+        EnumThreadWindows(GetCurrentThreadId(), FindMenu, reinterpret_cast<LPARAM>(&menu));
         if (!watcher_ || !menu || watcher_->opened) return;
         RECT r{};
         GetWindowRect(menu, &r);
