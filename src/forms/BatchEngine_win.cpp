@@ -26,13 +26,6 @@ bool Confirm(TBatchList& list) {
     return installed ? installed(list) : ShowCheckList(list);
 }
 
-// The extension of a name with its dot; empty when it has none.
-std::wstring ExtensionOf(std::wstring_view path) {
-    const std::wstring name = NamePart(path);
-    const size_t dot = name.rfind(L'.');
-    return dot == std::wstring::npos ? std::wstring() : name.substr(dot);
-}
-
 void DeleteSource(const std::wstring& source) {
     if (!DeleteFileW(source.c_str())) throw Exception(kDeleteFailed);
 }
@@ -68,7 +61,7 @@ bool ConvertOne(const std::wstring& source, const std::wstring& destination, con
         progress.Repaint();
         // The file as it is, under the destination's name with the source's extension. When that
         // is the source itself there is nothing to write and nothing to delete.
-        const std::wstring original = ReplaceExtension(destination, ExtensionOf(source));
+        const std::wstring original = ReplaceExtension(destination, ExtensionPart(source));
         if (!IsSameFile(original, source)) {
             const TCopyResult copied = CopyWithQuestionResult(source, original);
             if (copied == TCopyResult::crCancelled) return false;
@@ -105,7 +98,7 @@ bool ExtractOne(const TArchiveEntry& member, const std::wstring& destination, co
     }
     progress.SetStatus(kConversionFailedExtracting);
     progress.Repaint();
-    const std::wstring original = ReplaceExtension(destination, ExtensionOf(SafeMemberFileName(member.fileName)));
+    const std::wstring original = ReplaceExtension(destination, ExtensionPart(SafeMemberFileName(member.fileName)));
     return ExtractMemberToFile(options.archivePath, member, L"", options.archivePlugin, original);
 }
 
