@@ -57,23 +57,27 @@ private:
 
 Exception WriteFailed(const std::wstring& target) { return Exception(target + kWriteFailed); }
 
-// Asks before overwriting target, then writes it through write(stream) into a replacement.
-// Returns false when the user cancelled. A stream error while the file is made or moved into
-// place is the target's write failure; write's own errors pass through.
+// Asks before overwriting target, then writes it through write(stream) into a replacement. A
+// stream error while the file is made or moved into place is the target's write failure; write's
+// own errors pass through.
 template <class Write>
-bool WriteTarget(const std::wstring& target, Write write) {
+TSaveOutcome WriteTarget(const std::wstring& target, Write write) {
     bool replace = false;
     switch (AskOverwrite(target)) {
-    case TOverwriteAnswer::oaNo: return true;
-    case TOverwriteAnswer::oaCancel: return false;
+    case TOverwriteAnswer::oaNo: return TSaveOutcome::soSkipped;
+    case TOverwriteAnswer::oaCancel: return TSaveOutcome::soCancelled;
     case TOverwriteAnswer::oaYes: replace = true; break;
     case TOverwriteAnswer::oaAbsent: break;
     }
     WriteReplacingFile(target, write, replace);
-    return true;
+    return TSaveOutcome::soWritten;
 }
 
-bool WriteBitmap(TSPIBitmap& bitmap, const std::wstring& target) {
+bool GoOn(TSaveOutcome outcome) { return outcome != TSaveOutcome::soCancelled; }
+
+}  // namespace
+
+TSaveOutcome SaveBitmapWithQuestion(TSPIBitmap& bitmap, const std::wstring& target) {
     return WriteTarget(target, [&](TStream& out) {
         try {
             bitmap.SaveToStream(out);
@@ -82,8 +86,6 @@ bool WriteBitmap(TSPIBitmap& bitmap, const std::wstring& target) {
         }
     });
 }
-
-}  // namespace
 
 void WriteReplacingFile(const std::wstring& target, const std::function<void(TStream&)>& write, bool replace) {
     try {
@@ -107,14 +109,14 @@ bool ExtractMemberToStream(const std::wstring& archive, const TArchiveEntry& ent
 bool ExtractMemberToFile(const std::wstring& archive, const TArchiveEntry& entry, const std::wstring& saveFolder,
                          TAmSPI* archivePlugin, const std::wstring& saveName) {
     const std::wstring target = MemberFileTarget(saveFolder, saveName, entry.fileName, IsExistingFolder);
-    return WriteTarget(target, [&](TStream& out) { ExtractMemberToStream(archive, entry, out, archivePlugin); });
+    return GoOn(WriteTarget(target, [&](TStream& out) { ExtractMemberToStream(archive, entry, out, archivePlugin); }));
 }
 
 bool SaveMemberAsBitmap(const std::wstring& archive, const TArchiveEntry& entry, const std::wstring& saveFolder,
                         TInSPI* picturePlugin, TAmSPI* archivePlugin, const std::wstring& saveName) {
     TSPIBitmap bitmap;
     LoadMemberPicture(archive, entry, bitmap, picturePlugin, archivePlugin);
-    return WriteBitmap(bitmap, MemberBitmapTarget(saveFolder, saveName, entry.fileName, IsExistingFolder));
+    return GoOn(SaveBitmapWithQuestion(bitmap, MemberBitmapTarget(saveFolder, saveName, entry.fileName, IsExistingFolder)));
 }
 
 bool ConvertFileToBitmap(const std::wstring& filePath, const std::wstring& saveFolder, const std::wstring& saveName,
@@ -125,5 +127,5 @@ bool ConvertFileToBitmap(const std::wstring& filePath, const std::wstring& saveF
         bitmap.LoadFromFileSPI(filePath, picturePlugin);
     else
         bitmap.LoadFromFile(filePath);
-    return WriteBitmap(bitmap, FileBitmapTarget(saveFolder, saveName, filePath));
+    return GoOn(SaveBitmapWithQuestion(bitmap, FileBitmapTarget(saveFolder, saveName, filePath)));
 }

@@ -25,6 +25,14 @@ class TSPIBitmap;
 // made or moved into place raises target + kWriteFailed; write's own errors pass through.
 void WriteReplacingFile(const std::wstring& target, const std::function<void(TStream&)>& write, bool replace = true);
 
+// What became of one file: written, skipped at the overwrite question (No), or the batch stopped
+// there (Cancel).
+enum class TSaveOutcome { soWritten, soSkipped, soCancelled };
+
+// Asks before overwriting target, then saves the bitmap there as a BMP file through a
+// replacement; a failed write raises target + kWriteFailed and leaves an existing target as it was.
+TSaveOutcome SaveBitmapWithQuestion(TSPIBitmap& bitmap, const std::wstring& target);
+
 // Writes the member (exactly its uncompressed size) to out from position 0. Raises
 // kNoArchivePlugin without a plug-in and the archive's name + kCannotExtract when the plug-in fails.
 bool ExtractMemberToStream(const std::wstring& archive, const TArchiveEntry& entry, TStream& out,

@@ -24,6 +24,14 @@ bool CopyWithQuestion(const std::wstring& source, const std::wstring& target);
 bool RenameWithQuestion(const std::wstring& source, const std::wstring& target);
 bool MoveWithQuestion(const std::wstring& source, const std::wstring& target);
 
+// Copy with question, telling a copy made from one the user skipped (No) or stopped (Cancel).
+enum class TCopyResult { crCopied, crSkipped, crCancelled };
+TCopyResult CopyWithQuestionResult(const std::wstring& source, const std::wstring& target);
+
+// Whether two paths name one file as the file system sees it: the same full path up to case, or
+// one file reached by two names.
+bool IsSameFile(const std::wstring& a, const std::wstring& b);
+
 extern const wchar_t kCopyFailed[];
 extern const wchar_t kRenameFailed[];
 extern const wchar_t kRenameAcrossDrives[];

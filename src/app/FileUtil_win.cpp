@@ -13,9 +13,28 @@ const wchar_t kOverwriteQuestion[] = L"はすでに存在します。上書き�
 
 namespace {
 
-enum class TCopyResult { crCopied, crSkipped, crCancelled };
+std::wstring FullPath(const std::wstring& path) {
+    const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return path;
+    std::wstring full(size, L'\0');
+    const DWORD written = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+    full.resize(written < size ? written : 0);
+    return full.empty() ? path : full;
+}
 
-TCopyResult CopyWithQuestionEx(const std::wstring& source, const std::wstring& target) {
+// The volume and file index of an existing file; false when it cannot be opened.
+bool FileIdentity(const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info) {
+    HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const bool ok = GetFileInformationByHandle(file, &info) != 0;
+    CloseHandle(file);
+    return ok;
+}
+
+}  // namespace
+
+TCopyResult CopyWithQuestionResult(const std::wstring& source, const std::wstring& target) {
     switch (AskOverwrite(target)) {
     case TOverwriteAnswer::oaNo: return TCopyResult::crSkipped;
     case TOverwriteAnswer::oaCancel: return TCopyResult::crCancelled;
@@ -29,7 +48,15 @@ TCopyResult CopyWithQuestionEx(const std::wstring& source, const std::wstring& t
     return TCopyResult::crSkipped;
 }
 
-}  // namespace
+bool IsSameFile(const std::wstring& a, const std::wstring& b) {
+    const std::wstring fullA = FullPath(a), fullB = FullPath(b);
+    if (CompareStringOrdinal(fullA.c_str(), static_cast<int>(fullA.size()), fullB.c_str(),
+                             static_cast<int>(fullB.size()), TRUE) == CSTR_EQUAL)
+        return true;
+    BY_HANDLE_FILE_INFORMATION infoA{}, infoB{};
+    return FileIdentity(a, infoA) && FileIdentity(b, infoB) && infoA.dwVolumeSerialNumber == infoB.dwVolumeSerialNumber &&
+           infoA.nFileIndexHigh == infoB.nFileIndexHigh && infoA.nFileIndexLow == infoB.nFileIndexLow;
+}
 
 bool IsExistingFile(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
@@ -54,7 +81,7 @@ TOverwriteAnswer AskOverwrite(const std::wstring& target) {
 }
 
 bool CopyWithQuestion(const std::wstring& source, const std::wstring& target) {
-    return CopyWithQuestionEx(source, target) != TCopyResult::crCancelled;
+    return CopyWithQuestionResult(source, target) != TCopyResult::crCancelled;
 }
 
 bool RenameWithQuestion(const std::wstring& source, const std::wstring& target) {
@@ -83,7 +110,7 @@ bool MoveWithQuestion(const std::wstring& source, const std::wstring& target) {
         // Another drive, or the rename failed: copy (asking again if the target exists), and
         // delete the source only once the copy is made.
     }
-    switch (CopyWithQuestionEx(source, target)) {
+    switch (CopyWithQuestionResult(source, target)) {
     case TCopyResult::crSkipped: return true;
     case TCopyResult::crCancelled: return false;
     case TCopyResult::crCopied: break;

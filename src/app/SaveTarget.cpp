@@ -77,6 +77,12 @@ std::wstring NamePart(std::wstring_view path) {
     return std::wstring(cut == std::wstring_view::npos ? path : path.substr(cut + 1));
 }
 
+std::wstring ExtensionPart(std::wstring_view path) {
+    const std::wstring name = NamePart(path);
+    const size_t dot = name.rfind(L'.');
+    return dot == std::wstring::npos ? std::wstring() : name.substr(dot);
+}
+
 std::wstring SaveToFolderQuestion(const std::wstring& saveFolder, bool asBitmaps) {
     return std::wstring(asBitmaps ? L"選択ファイルをBitmapに変換して、" : L"選択ファイルを") + L"\n\r  " + saveFolder +
            L"\n\rに保存しますか？";

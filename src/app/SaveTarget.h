@@ -27,6 +27,9 @@ std::wstring SafeMemberFileName(std::wstring_view memberName);
 // The file name with its extension (from the last dot after the last separator) replaced by
 // extension, or extension appended when it has none.
 std::wstring ReplaceExtension(std::wstring_view fileName, std::wstring_view extension);
+// The extension of a path's file name with its dot (from the last dot after the last "\" or
+// ":"); empty when the name has none.
+std::wstring ExtensionPart(std::wstring_view path);
 // The part of a path up to and including its last "\" or ":"; empty when there is none.
 std::wstring FolderPart(std::wstring_view path);
 // The part after the last "\" or ":".

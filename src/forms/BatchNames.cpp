@@ -13,12 +13,6 @@ bool IsForbiddenInPrefix(wchar_t c) {
     return c < 0x20 || std::wstring_view(L"\"*/:<>?\\|").find(c) != std::wstring_view::npos;
 }
 
-std::wstring ExtensionOf(std::wstring_view name) {
-    const std::wstring base = NamePart(name);
-    const size_t dot = base.rfind(L'.');
-    return dot == std::wstring::npos ? std::wstring() : base.substr(dot);
-}
-
 }  // namespace
 
 std::wstring TRenameDefinition::Name(size_t number) const {
@@ -59,7 +53,7 @@ std::vector<std::wstring> BuildDestinationNames(const std::vector<std::wstring>&
         const std::wstring& source = sources[i];
         // A member's name is reduced to a plain file name; a path on disk keeps its own name.
         const std::wstring sourceName = naming.archive ? SafeMemberFileName(source) : NamePart(source);
-        std::wstring name = naming.rename ? definition.Name(i) + ExtensionOf(sourceName) : sourceName;
+        std::wstring name = naming.rename ? definition.Name(i) + ExtensionPart(sourceName) : sourceName;
         if (naming.convert) name = naming.rename ? definition.Name(i) + kBitmapExtension
                                                  : ReplaceExtension(sourceName, kBitmapExtension);
         // A numbered name can still be a device name ("COM*" gives COM1).

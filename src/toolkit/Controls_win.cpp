@@ -299,10 +299,10 @@ bool THeader::Reflected(UINT msg, WPARAM, LPARAM lp, LRESULT& result) {
 
 // ---- TDataListBox, THeaderListBox
 
-void TDataListBox::Create(HWND parent, int id, const RECT& bounds, int rowHeight) {
+void TDataListBox::Create(HWND parent, int id, const RECT& bounds, int rowHeight, bool multiSelect) {
     CreateControl(WC_LISTBOXW,
-                  kChild | WS_TABSTOP | WS_VSCROLL | LBS_NODATA | LBS_OWNERDRAWFIXED | LBS_EXTENDEDSEL |
-                      LBS_NOINTEGRALHEIGHT | LBS_NOTIFY,
+                  kChild | WS_TABSTOP | WS_VSCROLL | LBS_NODATA | LBS_OWNERDRAWFIXED |
+                      (multiSelect ? LBS_EXTENDEDSEL : 0) | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY,
                   WS_EX_CLIENTEDGE, parent, id, L"", bounds);
     SendMessageW(Handle(), LB_SETITEMHEIGHT, 0, rowHeight);
     // The list holds no strings (LBS_NODATA, fixed at creation), but it answers LB_GETTEXT with
@@ -319,7 +319,16 @@ void TDataListBox::SetCount(int count) {
     if (result < 0) throw EOutOfMemory(L"一覧の行数を設定できません。");
 }
 
+int TDataListBox::SelCount() const {
+    if (!MultiSelect()) return SendMessageW(Handle(), LB_GETCURSEL, 0, 0) >= 0 ? 1 : 0;
+    return static_cast<int>(SendMessageW(Handle(), LB_GETSELCOUNT, 0, 0));
+}
+
 std::vector<int> TDataListBox::SelectedRows() const {
+    if (!MultiSelect()) {
+        const int row = FirstSelected();
+        return row >= 0 ? std::vector<int>{row} : std::vector<int>{};
+    }
     std::vector<int> rows(static_cast<size_t>(std::max(SelCount(), 0)));
     if (!rows.empty())
         SendMessageW(Handle(), LB_GETSELITEMS, rows.size(), reinterpret_cast<LPARAM>(rows.data()));
@@ -327,12 +336,19 @@ std::vector<int> TDataListBox::SelectedRows() const {
 }
 
 int TDataListBox::FirstSelected() const {
+    if (!MultiSelect()) return static_cast<int>(SendMessageW(Handle(), LB_GETCURSEL, 0, 0));
     int first = -1;
     if (SelCount() > 0) SendMessageW(Handle(), LB_GETSELITEMS, 1, reinterpret_cast<LPARAM>(&first));
     return first;
 }
 
 void TDataListBox::SetSelected(int index, bool selected) {
+    if (!MultiSelect()) {
+        // One row at most: selecting a row chooses it, deselecting clears the choice.
+        if (selected && index >= 0) SendMessageW(Handle(), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        else if (!selected && (index < 0 || index == FirstSelected())) SendMessageW(Handle(), LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+        return;
+    }
     SendMessageW(Handle(), LB_SETSEL, selected, static_cast<LPARAM>(index));
 }
 
@@ -391,12 +407,12 @@ bool TDataListBox::Reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     return false;
 }
 
-void THeaderListBox::Create(HWND parent, int id, const RECT& bounds, int headerHeight, int rowHeight) {
+void THeaderListBox::Create(HWND parent, int id, const RECT& bounds, int headerHeight, int rowHeight, bool multiSelect) {
     headerHeight_ = headerHeight;
     CreateOwn(L"THeaderListBox", 0, kChild | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, parent, id, L"", bounds);
     const RECT r = ClientRect();
     header_.Create(Handle(), 1, RECT{0, 0, r.right, headerHeight});
-    list_.Create(Handle(), 2, RECT{0, headerHeight, r.right, r.bottom}, rowHeight);
+    list_.Create(Handle(), 2, RECT{0, headerHeight, r.right, r.bottom}, rowHeight, multiSelect);
     // Rows are drawn under the sections: a new width moves every column.
     header_.OnSectionResize = [this] { list_.Invalidate(); };
 }

@@ -189,10 +189,11 @@ public:
         bool focused;
     };
 
-    void Create(HWND parent, int id, const RECT& bounds, int rowHeight);
+    // multiSelect: rows are chosen with Shift and Ctrl; otherwise one row at most is selected.
+    void Create(HWND parent, int id, const RECT& bounds, int rowHeight, bool multiSelect = true);
     void SetCount(int count);  // keeps no selection
     int Count() const { return static_cast<int>(SendMessageW(Handle(), LB_GETCOUNT, 0, 0)); }
-    int SelCount() const { return static_cast<int>(SendMessageW(Handle(), LB_GETSELCOUNT, 0, 0)); }
+    int SelCount() const;
     std::vector<int> SelectedRows() const;
     int FirstSelected() const;  // -1 when none
     bool Selected(int index) const { return SendMessageW(Handle(), LB_GETSEL, static_cast<WPARAM>(index), 0) > 0; }
@@ -217,6 +218,7 @@ protected:
     bool Reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
+    bool MultiSelect() const { return (GetWindowLongPtrW(Handle(), GWL_STYLE) & LBS_EXTENDEDSEL) != 0; }
     COLORREF color_ = GetSysColor(COLOR_WINDOW);
     TUniqueGdiObject brush_;  // null: the system's window brush
 };
@@ -224,7 +226,7 @@ private:
 // A header over a data list box, the list's rows drawn column by column under the sections.
 class THeaderListBox : public TWindow {
 public:
-    void Create(HWND parent, int id, const RECT& bounds, int headerHeight, int rowHeight);
+    void Create(HWND parent, int id, const RECT& bounds, int headerHeight, int rowHeight, bool multiSelect = true);
     THeader& Header() { return header_; }
     TDataListBox& List() { return list_; }
     const TDataListBox& List() const { return list_; }

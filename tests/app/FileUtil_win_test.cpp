@@ -203,3 +203,28 @@ TEST(SystemInfo, OverridesAndTheProgramFolder) {
     EXPECT_NE(folder.back(), L'\\');
     EXPECT_TRUE(PathExists(folder + L"\\app_util_win_tests.exe"));
 }
+
+TEST(IsSameFile, ComparesAsTheFileSystemDoes) {
+    TTempDir dir;
+    WriteFileText(dir / L"a.bmp", "a");
+    WriteFileText(dir / L"b.bmp", "b");
+    wchar_t current[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, current);
+    SetCurrentDirectoryW(dir.Path().c_str());
+    struct TCase {
+        std::wstring a, b;
+        bool same;
+    };
+    const TCase cases[] = {
+        {dir / L"a.bmp", dir / L"a.bmp", true},
+        {dir / L"a.bmp", dir / L"A.BMP", true},         // case only
+        {dir / L"a.bmp", L"a.bmp", true},               // relative to the current folder
+        {dir / L"a.bmp", dir / L"x\\..\\a.bmp", true},  // a folder that is left again
+        {dir / L"a.bmp", dir / L"b.bmp", false},
+        {dir / L"a.bmp", dir / L"a.bmp.bak", false},
+        {dir / L"gone", dir / L"GONE", true},  // no file: the names alone decide
+        {dir / L"gone", dir / L"a.bmp", false},
+    };
+    for (const TCase& c : cases) EXPECT_EQ(IsSameFile(c.a, c.b), c.same) << WideToUtf8(c.a + L" " + c.b);
+    SetCurrentDirectoryW(current);
+}

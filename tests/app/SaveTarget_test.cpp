@@ -34,6 +34,9 @@ TEST(SaveTarget, TargetPaths) {
     EXPECT_THROW(MemberBitmapTarget(L"C:\\save", L"", L"..", exists), EUnsafeFileName);
     EXPECT_EQ(FileBitmapTarget(L"C:\\save", L"", L"D:\\p.x\\noext"), L"C:\\save\\noext.BMP");
     EXPECT_EQ(FileBitmapTarget(L"C:\\save", L"b.BMP", L"D:\\pics\\a.png"), L"C:\\save\\b.BMP");
+    EXPECT_EQ(ExtensionPart(L"D:\\p.x\\a.b.png"), L".png");
+    EXPECT_EQ(ExtensionPart(L"D:\\p.x\\noext"), L"");
+    EXPECT_EQ(ExtensionPart(L"a."), L".");
 
     // A name whose folder is missing, a name beside a save folder, neither, a vanished folder.
     const std::pair<const wchar_t*, const wchar_t*> bad[] = {

@@ -193,6 +193,31 @@ TEST(DemoForm, LeavesNoWindowOrGdiObjectBehind) {
     std::printf("after each form: %d windows, %d GDI objects (%s)\n", windows, gdi, CountGdiObjectsMethod());
 }
 
+TEST(DataListBox, SingleSelectionHoldsOneRowAtMost) {
+    TForm form;
+    form.Create(L"TSingleListForm", L"", 200, 120);
+    THeaderListBox list;
+    list.Create(form.Handle(), 1, RECT{0, 0, 200, 120}, 17, 16, false);
+    list.List().SetCount(5);
+    form.Show();
+    TDataListBox& rows = list.List();
+    // A click, then a shift-click, which chooses only the row clicked.
+    PostClick(rows.Handle(), 20, 3 * 16 + 4);
+    PostMessageW(rows.Handle(), WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, MAKELPARAM(20, 1 * 16 + 4));
+    PostMessageW(rows.Handle(), WM_LBUTTONUP, MK_SHIFT, MAKELPARAM(20, 1 * 16 + 4));
+    PumpFor(100);
+    EXPECT_EQ(rows.FirstSelected(), 1);
+    EXPECT_EQ(rows.SelCount(), 1);
+    EXPECT_EQ(rows.SelectedRows(), (std::vector<int>{1}));
+    rows.SetSelected(4, true);
+    EXPECT_TRUE(rows.Selected(4));
+    EXPECT_FALSE(rows.Selected(1));
+    rows.SetSelected(-1, false);
+    EXPECT_EQ(rows.FirstSelected(), -1);
+    EXPECT_EQ(rows.SelCount(), 0);
+    EXPECT_TRUE(rows.SelectedRows().empty());
+}
+
 TEST(DataListBox, HoldsAHundredThousandRowsAndDrawsOnlyTheVisibleOnes) {
     TDemoForm form(0);
     form.Show();
