@@ -386,7 +386,7 @@ bool TSPIMain::OnCommand(int id, int, HWND) {
     case IDM_MAIN_SAVE_BITMAP: SaveToPickedFolder(true); return true;
     case IDM_MAIN_SAVE_TO_SAVE_FOLDER: SaveToSaveFolder(false); return true;
     case IDM_MAIN_BITMAP_TO_SAVE_FOLDER: SaveToSaveFolder(true); return true;
-    case IDM_MAIN_COPY_MOVE: CommandNotAvailable(L"ファイルのコピー・移動"); return true;
+    case IDM_MAIN_COPY_MOVE: CopyMoveClick(); return true;
     case IDM_LIST_SHOW: if (FirstSelectedRow() >= 0) ShowMember(FirstSelectedRow(), false); return true;
     case IDM_MAIN_SETUP: CommandNotAvailable(L"各種設定"); return true;
     case IDM_MAIN_HELP: CommandNotAvailable(L"説明を表示"); return true;

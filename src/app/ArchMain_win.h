@@ -6,7 +6,7 @@
 //
 // Browsing (opening archives, folders and paths, refilling the rows) lives in ArchBrowse_win.cpp;
 // the member list (drawing, sorting, moving, command states) in ArchList_win.cpp; the save
-// commands in ArchSave_win.cpp; showing rows in the two viewers, and the viewers' commands, in
+// commands and the hand-over to the file operation dialog in ArchSave_win.cpp; showing rows in the two viewers, and the viewers' commands, in
 // ArchView_win.cpp.
 #include <windows.h>
 
@@ -169,6 +169,8 @@ private:
     void SaveRows(const std::wstring& folder, bool asBitmaps);
     void SaveMembers(const std::wstring& folder, bool asBitmaps);
     void ConvertFiles(const std::wstring& folder);
+    // "ファイルのコピー・移動": the selected rows handed to the file operation dialog.
+    void CopyMoveClick();
 
     // Viewing
     void CreateViewers();

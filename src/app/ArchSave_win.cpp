@@ -1,11 +1,13 @@
 // The main window's save commands: the selected rows written to a picked folder or to the save
-// folder, as they are stored in the archive or converted to BMP files.
+// folder, as they are stored in the archive or converted to BMP files; and the selected rows
+// handed to the file operation dialog, which copies, moves or renames them.
 #include <windows.h>
 
 #include "app/ArchMain_win.h"
 #include "app/Extraction_win.h"
 #include "app/FileUtil.h"
 #include "app/SaveTarget.h"
+#include "forms/FileOperation_win.h"
 #include "toolkit/Application_win.h"
 #include "toolkit/FileDialogs.h"
 #include "toolkit/Finally.h"
@@ -94,4 +96,25 @@ void TSPIMain::ConvertFiles(const std::wstring& folder) {
                                  picturePlugin))
             break;
     }
+}
+
+void TSPIMain::CopyMoveClick() {
+    const bool archive = listMode_ == TListMode::lmArchive;
+    TBatchSelection selection;
+    for (int row : List().SelectedRows()) {
+        if (archive) {
+            if (const TArchiveEntry* entry = rows_.EntryOf(row)) selection.members.push_back(*entry);
+        } else if (row >= 0 && static_cast<size_t>(row) < rows_.RowCount()) {
+            selection.rows.push_back(rows_.Rows()[static_cast<size_t>(row)].text);
+        }
+    }
+    bool listAgain = false;
+    {
+        TFileOperationDialog dialog(Handle());
+        dialog.Prepare(&selection, archive, FilterPicturePlugin(), archivePlugin_, archivePath_);
+        listAgain = dialog.Execute(L"", false);
+    }  // the dialog writes its settings as it goes
+    // Moved and renamed files leave the listing, copies into a listed folder join it. An archive's
+    // rows are rebuilt from its members: a rescan of the folders would put files under its name.
+    if (listAgain) Refill(CurrentPatterns());
 }

@@ -1,6 +1,7 @@
 #include "forms/MoveCopyRules.h"
 
 #include <iterator>
+#include <utility>
 
 #include "app/FileUtil.h"
 
@@ -22,17 +23,17 @@ TMoveCopyEnabling MoveCopyEnabling(bool archive, int formatIndex, int renameInde
     return e;
 }
 
-void RememberFolder(TFolderHistory& history, const std::wstring& typed, const TExistsPredicate& folderExists) {
+void RememberFolder(TFolderHistory& history, std::wstring typed, const TExistsPredicate& folderExists) {
     if (typed.empty() || !folderExists(typed)) return;
     const std::wstring key = FolderKeyText(typed);
     for (size_t i = 0; i < history.items.size(); ++i) {
         if (FolderKeyText(history.items[i]) != key) continue;
         history.text = history.items[i];
         history.items.erase(history.items.begin() + static_cast<std::ptrdiff_t>(i));
-        history.items.insert(history.items.begin(), typed);
+        history.items.insert(history.items.begin(), std::move(typed));
         return;
     }
-    history.items.insert(history.items.begin(), typed);
+    history.items.insert(history.items.begin(), std::move(typed));
     if (history.items.size() > kHistoryLimit)
         history.items.erase(history.items.begin() + static_cast<std::ptrdiff_t>(kDroppedItem));
 }

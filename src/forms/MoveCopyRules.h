@@ -24,12 +24,13 @@ TMoveCopyEnabling MoveCopyEnabling(bool archive, int formatIndex, int renameInde
 
 // The folder box after "Remember folder" with text: a folder that exists goes to the top as typed;
 // an item naming the same folder (ignoring ASCII case and one trailing "\") is removed and its text
-// becomes the box's text; with more than 15 items the fifteenth is dropped.
+// becomes the box's text; with more than 15 items the fifteenth is dropped. typed is taken by
+// value: it may be the history's own text, which the rule overwrites.
 struct TFolderHistory {
     std::vector<std::wstring> items;
     std::wstring text;
 };
-void RememberFolder(TFolderHistory& history, const std::wstring& typed, const TExistsPredicate& folderExists);
+void RememberFolder(TFolderHistory& history, std::wstring typed, const TExistsPredicate& folderExists);
 
 // The folder box's text when the dialog opens: the start folder when it exists, else the first
 // remembered folder, else the program's folder.

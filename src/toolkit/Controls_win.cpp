@@ -11,6 +11,13 @@ namespace {
 
 const DWORD kChild = WS_CHILD | WS_VISIBLE;
 
+// A brush of one colour for a control's background; raises EOutOfResources when GDI refuses.
+TUniqueGdiObject SolidBrush(COLORREF color) {
+    TUniqueGdiObject brush(CreateSolidBrush(color));
+    if (!brush) throw EOutOfResources(L"ブラシを作成できません。");
+    return brush;
+}
+
 template <class TEvent, class... TArgs>
 void Raise(const TEvent& event, TArgs&&... args) {
     if (event) event(std::forward<TArgs>(args)...);
@@ -115,7 +122,19 @@ void TEdit::Create(HWND parent, int id, const RECT& bounds, DWORD style) {
     CreateControl(WC_EDITW, kChild | WS_TABSTOP | style, WS_EX_CLIENTEDGE, parent, id, L"", bounds);
 }
 
+void TEdit::SetColor(COLORREF color) {
+    brush_ = SolidBrush(color);
+    color_ = color;
+    Invalidate();
+}
+
 bool TEdit::Reflected(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
+    // A disabled or read-only edit asks for the static colours.
+    if ((msg == WM_CTLCOLOREDIT || msg == WM_CTLCOLORSTATIC) && brush_) {
+        SetBkColor(reinterpret_cast<HDC>(wp), color_);
+        result = reinterpret_cast<LRESULT>(brush_.get());
+        return true;
+    }
     if (msg != WM_COMMAND || HIWORD(wp) != EN_CHANGE) return false;
     Raise(OnChange);
     result = 0;
@@ -133,6 +152,12 @@ int TComboBox::Add(const std::wstring& item) {
     const auto index = SendMessageW(Handle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
     if (index < 0) throw EOutOfResources(L"項目を追加できません。");
     return static_cast<int>(index);
+}
+
+std::vector<std::wstring> TComboBox::Items() const {
+    std::vector<std::wstring> items;
+    for (int i = 0; i < Count(); ++i) items.push_back(Item(i));
+    return items;
 }
 
 std::wstring TComboBox::Item(int index) const {
@@ -353,10 +378,8 @@ void TDataListBox::SetSelected(int index, bool selected) {
 }
 
 void TDataListBox::SetColor(COLORREF color) {
-    TUniqueGdiObject brush(CreateSolidBrush(color));
-    if (!brush) throw EOutOfResources(L"ブラシを作成できません。");
+    brush_ = SolidBrush(color);
     color_ = color;
-    brush_ = std::move(brush);
     Invalidate();
 }
 

@@ -78,10 +78,17 @@ private:
 class TEdit : public TControl {
 public:
     void Create(HWND parent, int id, const RECT& bounds, DWORD style = ES_AUTOHSCROLL);
+    // The background behind the text, enabled or not; until set, the system's.
+    void SetColor(COLORREF color);
+    COLORREF Color() const { return color_; }
     std::function<void()> OnChange;
 
 protected:
     bool Reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+private:
+    COLORREF color_ = GetSysColor(COLOR_WINDOW);
+    TUniqueGdiObject brush_;  // null: the system's colours
 };
 
 class TComboBox : public TControl {
@@ -92,6 +99,7 @@ public:
     void Clear() { SendMessageW(Handle(), CB_RESETCONTENT, 0, 0); }
     int Count() const { return static_cast<int>(SendMessageW(Handle(), CB_GETCOUNT, 0, 0)); }
     std::wstring Item(int index) const;
+    std::vector<std::wstring> Items() const;
     int ItemIndex() const { return static_cast<int>(SendMessageW(Handle(), CB_GETCURSEL, 0, 0)); }
     void SetItemIndex(int index) { SendMessageW(Handle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0); }
     std::function<void()> OnChange;  // a choice from the list, or typing in an editable one

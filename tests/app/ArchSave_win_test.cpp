@@ -12,9 +12,12 @@
 
 #include "app/ArchMain_win.h"
 #include "app/MainWindowFixture_win.h"
+#include "app/SaveTarget.h"
 #include "app/Extraction_win.h"
 #include "common/TempDir.h"
 #include "common/WindowTest_win.h"
+#include "forms/BatchEngine_win.h"
+#include "forms/FileOperation_win.h"
 #include "imaging/PxDIB.h"
 #include "plugins/PluginTestEnv.h"
 #include "resources/ResourceIds.h"
@@ -243,3 +246,74 @@ TEST_F(SaveTest, ConvertsTheSelectedFilesOfAFolder) {
 }
 
 }  // namespace
+
+// "ファイルのコピー・移動" (menu and pop-up send the same command) hands the selected rows to the
+// file operation dialog, owned by the disabled main window, and lists again afterwards: moved
+// files leave a folder listing, while an archive keeps its rows.
+TEST_F(SaveTest, CopyMoveCommandOpensTheDialogOnTheSelectionAndListsAgain) {
+    struct TCase {
+        bool archive;
+        bool moving;  // else copying
+        std::wstring caption;
+        bool moveEnabled;
+        TNames sources;  // files, or the members' names, as the check list is given them
+        TNames written;
+        size_t rowsAfter;
+    };
+    TTempDir pictures;
+    const TCase cases[] = {
+        {false, true, L"コピー・移動  (2個選択)", true, {pictures / L"1.vvi", pictures / L"3.vvi"}, {L"1.BMP", L"3.BMP"}, 1},
+        {true, false, L"コピー・移動  (3個選択)", false, {L"1.vvi", L"2.vvi", L"3.vvi"}, {L"1.BMP", L"2.BMP", L"3.BMP"}, 3},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.archive);
+        std::vector<TVvMember> members;
+        for (uint32_t i = 1; i <= 3; ++i) {
+            members.push_back({"", std::to_string(i) + ".vvi", 0, VvImageFile(3, 2, i)});
+            WriteFileBytes(pictures / (std::to_wstring(i) + L".vvi"), VvImageFile(3, 2, i));
+        }
+        if (c.archive) {
+            OpenArchive(members);
+        } else {
+            main = std::make_unique<TSPIMain>();
+            ASSERT_TRUE(main->OpenFolders({pictures.Path()}, main->AllPicturePatterns(), false));
+            // Every row but 2.vvi's, wherever the folder's order put it.
+            for (size_t row = 0; row < main->Rows().RowCount(); ++row)
+                if (NamePart(FolderRowPath(main->Rows().Rows()[row].text)) != L"2.vvi")
+                    main->List().SetSelected(static_cast<int>(row), true);
+        }
+        TTempDir target;
+        TNames confirmed;
+        TBatchConfirmationScope confirmation([&](TBatchList& list) {
+            if (list.records)
+                for (const TArchiveEntry& e : *list.records) confirmed.push_back(e.fileName);
+            else
+                confirmed = list.sources;
+            return true;
+        });
+        std::wstring caption;
+        bool moveEnabled = !c.moveEnabled, mainEnabled = true;
+        TModalSteps steps({[&] {
+            auto* dialog = dynamic_cast<TFileOperationDialog*>(TWindow::FromHandle(FindWindowW(L"TFileOperationDialog", nullptr)));
+            if (!dialog) return;
+            wchar_t text[100] = L"";
+            GetWindowTextW(dialog->Handle(), text, 100);
+            caption = text;
+            moveEnabled = dialog->MoveBtn().Enabled();
+            mainEnabled = IsWindowEnabled(main->Handle()) != FALSE;
+            dialog->FolderBox().SetText(target.Path());
+            PostMessageW((c.moving ? dialog->MoveBtn() : dialog->CopyBtn()).Handle(), BM_CLICK, 0, 0);
+        }});
+        Command(IDM_MAIN_COPY_MOVE);
+        EXPECT_EQ(steps.Run(), 1u);
+        EXPECT_EQ(caption, c.caption);
+        EXPECT_EQ(moveEnabled, c.moveEnabled);
+        EXPECT_FALSE(mainEnabled);
+        std::sort(confirmed.begin(), confirmed.end());
+        EXPECT_EQ(confirmed, c.sources);
+        EXPECT_EQ(FolderNames(target.Path()), c.written);
+        EXPECT_EQ(main->Rows().RowCount(), c.rowsAfter);
+        EXPECT_EQ(main->ListMode(), c.archive ? TListMode::lmArchive : TListMode::lmFolder);
+        main.reset();
+    }
+}

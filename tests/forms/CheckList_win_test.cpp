@@ -16,32 +16,6 @@ namespace {
 
 using TNames = std::vector<std::wstring>;
 
-// Runs one step per tick of a thread timer, while the code under test waits in a modal loop.
-class TModalSteps {
-public:
-    explicit TModalSteps(std::vector<std::function<void()>> steps) : steps_(std::move(steps)) {
-        current_ = this;
-        timer_ = SetTimer(nullptr, 0, 40, Tick);
-    }
-    ~TModalSteps() {
-        KillTimer(nullptr, timer_);
-        current_ = nullptr;
-    }
-    TModalSteps(const TModalSteps&) = delete;
-    TModalSteps& operator=(const TModalSteps&) = delete;
-    size_t Run() const { return next_; }
-
-private:
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        if (!current_ || current_->next_ >= current_->steps_.size()) return;
-        current_->steps_[current_->next_++]();
-    }
-    static inline TModalSteps* current_ = nullptr;
-    std::vector<std::function<void()>> steps_;
-    size_t next_ = 0;
-    UINT_PTR timer_ = 0;
-};
-
 // Pixels of a colour family in part of a window's client area: red or blue text (any strength of
 // anti-aliasing), or the plain white of the list.
 struct TColourCount {

@@ -25,6 +25,11 @@ TEST(MoveCopyRules, FolderHistory) {
     EXPECT_EQ(h.text, L"C:\\PICS");
     RememberFolder(h, L"C:\\gone", exists);
     EXPECT_EQ(h.items.size(), 3u);
+    // The box's own text, which the rule overwrites with the listed form: the typed form goes in.
+    TFolderHistory own{{L"D:\\a", L"C:\\PICS"}, L"c:\\pics\\"};
+    RememberFolder(own, own.text, exists);
+    EXPECT_EQ(own.items, (std::vector<std::wstring>{L"c:\\pics\\", L"D:\\a"}));
+    EXPECT_EQ(own.text, L"C:\\PICS");
 
     TFolderHistory full;
     for (int i = 0; i < 15; ++i) full.items.push_back(L"F:\\" + std::to_wstring(i));
