@@ -154,8 +154,9 @@ BOOL CALLBACK FindDriven(HWND hwnd, LPARAM data) {
 
 }  // namespace
 
-TDialogDriver::TDialogDriver(int controlId, std::vector<std::function<void(HWND)>> steps)
-    : controlId_(controlId), steps_(std::move(steps)) {
+TDialogDriver::TDialogDriver(int controlId, std::vector<std::function<void(HWND)>> steps,
+                             std::function<bool(HWND)> ready)
+    : controlId_(controlId), steps_(std::move(steps)), ready_(std::move(ready)) {
     g_driver = this;
     timer_ = SetTimer(nullptr, 0, 20, Tick);
 }
@@ -170,7 +171,7 @@ void CALLBACK TDialogDriver::Tick(HWND, UINT, UINT_PTR, DWORD) {
     if (!self || self->run_ >= self->steps_.size()) return;
     TDialogSearch search{self->controlId_, nullptr};
     EnumThreadWindows(GetCurrentThreadId(), FindDriven, reinterpret_cast<LPARAM>(&search));
-    if (search.found) self->steps_[self->run_++](search.found);
+    if (search.found && (!self->ready_ || self->ready_(search.found))) self->steps_[self->run_++](search.found);
 }
 
 namespace {

@@ -34,7 +34,10 @@ void PostClick(HWND hwnd, int x, int y);
 // control with the given id. The last step ends the dialog.
 class TDialogDriver {
 public:
-    TDialogDriver(int controlId, std::vector<std::function<void(HWND)>> steps);
+    // ready, when given, holds the steps back until the dialog says it is ready: a dialog whose
+    // start-up lets messages through (the shell's, listing drives) is visible before it is set up.
+    TDialogDriver(int controlId, std::vector<std::function<void(HWND)>> steps,
+                  std::function<bool(HWND)> ready = {});
     ~TDialogDriver();
     TDialogDriver(const TDialogDriver&) = delete;
     TDialogDriver& operator=(const TDialogDriver&) = delete;
@@ -44,6 +47,7 @@ private:
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
     int controlId_;
     std::vector<std::function<void(HWND)>> steps_;
+    std::function<bool(HWND)> ready_;
     size_t run_ = 0;
     UINT_PTR timer_ = 0;
 };

@@ -69,9 +69,11 @@ TEST(SHBrowseForFolderEx, RunsTheShellDialogPlacedWithItsStatusAndReportsTheChoi
         picker.SelectFolderName = folder;
         picker.Options = c.options;
         picker.ShowStyle = c.style;
+        bool initialShown = false;  // the dialog has selected the initial folder: it is set up
         picker.OnSelectionChanged = [&](TSHBrowseForFolderEx& sender, HWND, const std::wstring& path,
                                         std::wstring& showText, TOKButtonState& ok) {
             EXPECT_EQ(&sender, &picker);
+            if (path == folder) initialShown = true;
             showText = path.empty() ? L"仮想フォルダ" : L"実フォルダ";
             if (path.empty()) ok = obsEnable;
         };
@@ -98,7 +100,7 @@ TEST(SHBrowseForFolderEx, RunsTheShellDialogPlacedWithItsStatusAndReportsTheChoi
                 EXPECT_EQ(std::make_pair(at.left, at.top), std::make_pair(want.x, want.y));
                 PostMessageW(dialog, WM_COMMAND, c.ok ? IDOK : IDCANCEL, 0);
             },
-        });
+        }, [&](HWND) { return initialShown; });
         bool chosen = false, enabledAfter = false;
         TButton go;
         go.Create(form.Handle(), 1, L"go", RECT{0, 0, 40, 20});
