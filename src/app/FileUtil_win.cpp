@@ -35,6 +35,11 @@ bool FileIdentity(const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info) {
 }  // namespace
 
 TCopyResult CopyWithQuestionResult(const std::wstring& source, const std::wstring& target) {
+    // The common case, a target that is not there yet, costs the copy alone: the question is
+    // asked only when the copy finds a file in the way.
+    if (CopyFileW(source.c_str(), target.c_str(), TRUE)) return TCopyResult::crCopied;
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) throw Exception(kCopyFailed);
     switch (AskOverwrite(target)) {
     case TOverwriteAnswer::oaNo: return TCopyResult::crSkipped;
     case TOverwriteAnswer::oaCancel: return TCopyResult::crCancelled;
