@@ -6,6 +6,7 @@
 
 #include "app/ArchMain_win.h"
 #include "app/FileUtil.h"
+#include "app/ImgView_win.h"
 #include "app/SaveTarget.h"
 #include "toolkit/AnsiText.h"
 #include "toolkit/Application_win.h"
@@ -204,7 +205,21 @@ bool TSPIMain::OpenPaths(const std::vector<std::wstring>& paths, const std::vect
     }
     if (FindPicturePlugin(first)) {
         SelectTreeFolder(FolderOf(first));
-        return OpenFolders({FolderOf(first)}, patterns, append);
+        const bool opened = OpenFolders({FolderOf(first)}, patterns, append);
+        // The picture named is shown at once, from its row.
+        const std::wstring name = NamePart(first);
+        for (size_t row = 0; imageView_ && row < rows_.RowCount(); ++row) {
+            if (RowField(rows_.Rows()[row].text, 0) == name) {
+                // A picture that cannot be shown is reported; the folder stays listed.
+                try {
+                    ShowMember(static_cast<int>(row), false);
+                } catch (...) {
+                    Application().HandleException();
+                }
+                break;
+            }
+        }
+        return opened;
     }
     return false;
 }
@@ -220,7 +235,9 @@ void TSPIMain::SetStrip(TListMode mode, const std::wstring& source) {
         list_.List().SetColor(GetSysColor(COLOR_MENU));
         strip_.SetColors(COLOR_BTNFACE, COLOR_BTNTEXT);
     }
+    // The picture on show belonged to the old listing.
     currentIndex_ = -1;
+    if (imageView_) imageView_->Hide();
 }
 
 void TSPIMain::ShowOpenFolders() {

@@ -178,6 +178,20 @@ TEST_F(ViewTest, FolderRowsShowTheirFilesAndSaveOnlyAsBitmaps) {
     }
 }
 
+TEST_F(ViewTest, APicturesPathListsItsFolderAndShowsItAndANewListingHidesIt) {
+    WriteFileBytes(files / L"a.vvi", VvImageFile(4, 4));
+    WriteFileBytes(files / L"b.vvi", VvImageFile(9, 5));
+    main = std::make_unique<TSPIMain>();
+    ASSERT_TRUE(main->OpenPaths({files / L"b.vvi"}, main->AllPicturePatterns(), false));
+    EXPECT_EQ(main->List().Count(), 2);
+    EXPECT_EQ(ImageCaption(), L"b.vvi(9x5)");
+    EXPECT_TRUE(ImageShown());
+    WriteFileBytes(files / L"c.vva", VvArchiveFile({Member("m.vvi", 3)}));
+    ASSERT_TRUE(main->OpenArchive(files / L"c.vva"));
+    EXPECT_FALSE(ImageShown()) << "the picture belonged to the old listing";
+    EXPECT_EQ(main->CurrentIndex(), -1);
+}
+
 TEST_F(ViewTest, SaveCurrentWritesTheMemberOnShow) {
     TSPIMain& m = OpenArchive({Member("a.vvi", 4, 2), Member("b.vvi", 3, 3)});
     TTempDir out;
