@@ -82,13 +82,20 @@ int wmain(int argc, wchar_t** argv) {
     };
     TQuietProgress progress;
 
+    // count files of the same content in the sources' folder: name0.ext, name1.ext, ...
+    auto writeSources = [&](const std::wstring& name, const std::wstring& ext, const void* data, size_t size,
+                            int count) {
+        std::vector<std::wstring> written;
+        for (int i = 0; i < count; ++i) {
+            written.push_back(sources + L"\\" + name + std::to_wstring(i) + ext);
+            WriteBytes(written.back(), data, size);
+        }
+        return written;
+    };
+
     // Copying with renaming.
-    std::vector<std::wstring> paths;
     const std::vector<char> block(static_cast<size_t>(megabytes) << 20, 'x');
-    for (int i = 0; i < files; ++i) {
-        paths.push_back(sources + L"\\file" + std::to_wstring(i) + L".dat");
-        WriteBytes(paths.back(), block.data(), block.size());
-    }
+    std::vector<std::wstring> paths = writeSources(L"file", L".dat", block.data(), block.size(), files);
     TBatchOptions copy;
     copy.confirm = false;
     copy.kind = TBatchKind::bkCopy;
@@ -110,11 +117,7 @@ int wmain(int argc, wchar_t** argv) {
     // Converting pictures.
     TInSPI image(ProgramFolder() + L"\\vvimage.spi");
     const TBytes png = WritePng(MakePixels(640, 480, 3));
-    paths.clear();
-    for (int i = 0; i < pictures; ++i) {
-        paths.push_back(sources + L"\\pic" + std::to_wstring(i) + L".png");
-        WriteBytes(paths.back(), png.data(), png.size());
-    }
+    paths = writeSources(L"pic", L".png", png.data(), png.size(), pictures);
     TBatchOptions convert;
     convert.confirm = false;
     convert.kind = TBatchKind::bkCopy;

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "toolkit/WinPath_win.h"
+
 inline std::wstring MakeFolder(const std::wstring& parent, const std::wstring& name) {
     const std::wstring path = parent + L"\\" + name;
     CreateDirectoryW(path.c_str(), nullptr);
@@ -39,4 +41,14 @@ inline void RemoveTree(const std::wstring& path) {
         FindClose(find);
     }
     RemoveDirectoryW(path.c_str());
+}
+
+// A program folder of its own under root, holding copies of the shipped plug-ins that stand
+// beside the benchmark in bin/.
+inline std::wstring MakeProgramFolder(const std::wstring& root) {
+    const std::wstring program = MakeFolder(root, L"program");
+    const std::wstring bin = ModuleFolder(nullptr);
+    for (const wchar_t* name : {L"vvarchive.spi", L"vvimage.spi"})
+        CopyFileW((bin + L"\\" + name).c_str(), (program + L"\\" + name).c_str(), FALSE);
+    return program;
 }

@@ -25,7 +25,6 @@
 #include "spi/ArchiveWriter.h"
 #include "toolkit/Application_win.h"
 #include "toolkit/SystemInfo.h"
-#include "toolkit/WinPath_win.h"
 
 namespace {
 
@@ -51,10 +50,7 @@ int main(int argc, char** argv) {
 
     // A program folder of its own: the shipped plug-ins and a settings file that comes and goes.
     const std::wstring root = MakeScratchFolder(L"vvbench-main");
-    const std::wstring program = MakeFolder(root, L"program");
-    const std::wstring bin = ModuleFolder(nullptr);
-    for (const wchar_t* name : {L"vvarchive.spi", L"vvimage.spi"})
-        CopyFileW((bin + L"\\" + name).c_str(), (program + L"\\" + name).c_str(), FALSE);
+    const std::wstring program = MakeProgramFolder(root);
     SetProgramFolderOverride(program);
 
     std::vector<TZipMemberDef> defs;

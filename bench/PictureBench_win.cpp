@@ -10,6 +10,7 @@
 #include <functional>
 #include <vector>
 
+#include "BenchPictures.h"
 #include "spi/image/PictureDecoder.h"
 #include "spi/image/WicPicture_win.h"
 
@@ -32,23 +33,6 @@ constexpr int kHeight = 3000;
 constexpr int kRepeats = 5;
 
 using TBytes = std::vector<uint8_t>;
-
-// Like a photograph to the encoders: smooth gradients with some grain.
-TBytes MakePicture() {
-    TBytes rgb(static_cast<size_t>(kWidth) * kHeight * 3);
-    uint32_t noise = 12345;
-    size_t i = 0;
-    for (int y = 0; y < kHeight; ++y) {
-        for (int x = 0; x < kWidth; ++x) {
-            noise = noise * 1103515245 + 12345;
-            const int grain = static_cast<int>(noise >> 28) - 8;
-            rgb[i++] = static_cast<uint8_t>(std::clamp(x * 255 / kWidth + grain, 0, 255));
-            rgb[i++] = static_cast<uint8_t>(std::clamp(y * 255 / kHeight + grain, 0, 255));
-            rgb[i++] = static_cast<uint8_t>(std::clamp((x + y) * 255 / (kWidth + kHeight) + grain, 0, 255));
-        }
-    }
-    return rgb;
-}
 
 void Append(void* context, void* data, int size) {
     auto* out = static_cast<TBytes*>(context);
@@ -101,7 +85,7 @@ int main() {
     std::printf("System decoders:");
     for (const TWicFormat& f : WicFormats()) std::printf(" %s (%s)", f.description.c_str(), f.patterns.c_str());
     std::printf("\n");
-    const TBytes rgb = MakePicture();
+    const TBytes rgb = PhotoLikeRgb(kWidth, kHeight, 12345);
     TBytes jpeg, png;
     stbi_write_jpg_to_func(Append, &jpeg, kWidth, kHeight, 3, rgb.data(), 90);
     stbi_write_png_to_func(Append, &png, kWidth, kHeight, 3, rgb.data(), kWidth * 3);

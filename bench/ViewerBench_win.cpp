@@ -25,12 +25,12 @@
 #include "app/Extraction_win.h"
 #include "app/ImgView_win.h"
 #include "BenchFiles_win.h"
+#include "BenchPictures.h"
 #include "plugins/SPIPxDIB.h"
 #include "resources/ResourceIds.h"
 #include "spi/ArchiveWriter.h"
 #include "toolkit/Application_win.h"
 #include "toolkit/SystemInfo.h"
-#include "toolkit/WinPath_win.h"
 
 #define STB_IMAGE_WRITE_STATIC
 #define STB_IMAGE_WRITE_IMPLEMENTATION
@@ -51,20 +51,9 @@ double BestMs(int rounds, const std::function<void()>& work) {
     return best;
 }
 
-// Like a photograph to the encoder: smooth gradients with some grain.
+// A JPEG of a photograph-like picture.
 TBytes Jpeg(int width, int height, uint32_t seed) {
-    TBytes rgb(static_cast<size_t>(width) * height * 3);
-    uint32_t noise = seed;
-    size_t i = 0;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            noise = noise * 1103515245 + 12345;
-            const int grain = static_cast<int>(noise >> 28) - 8;
-            rgb[i++] = static_cast<uint8_t>(std::clamp(x * 255 / width + grain, 0, 255));
-            rgb[i++] = static_cast<uint8_t>(std::clamp(y * 255 / height + grain, 0, 255));
-            rgb[i++] = static_cast<uint8_t>(std::clamp((x + y) * 255 / (width + height) + grain, 0, 255));
-        }
-    }
+    const TBytes rgb = PhotoLikeRgb(width, height, seed);
     TBytes out;
     stbi_write_jpg_to_func(
         [](void* context, void* data, int size) {
@@ -99,10 +88,7 @@ int main(int argc, char** argv) {
 
     // A program folder of its own with the shipped plug-ins; the settings file comes and goes.
     const std::wstring root = MakeScratchFolder(L"vvbench-viewer");
-    const std::wstring program = MakeFolder(root, L"program");
-    const std::wstring bin = ModuleFolder(nullptr);
-    for (const wchar_t* name : {L"vvarchive.spi", L"vvimage.spi"})
-        CopyFileW((bin + L"\\" + name).c_str(), (program + L"\\" + name).c_str(), FALSE);
+    const std::wstring program = MakeProgramFolder(root);
     SetProgramFolderOverride(program);
 
     // Archives as the sample is made: pictures in a folder, stored as they are.

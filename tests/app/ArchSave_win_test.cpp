@@ -79,9 +79,7 @@ class SaveTest : public TMainWindowFixture {
 protected:
     // The main window on an archive of the members, every row selected.
     TSPIMain& OpenArchive(const std::vector<TVvMember>& members) {
-        main = std::make_unique<TSPIMain>();
-        WriteFileBytes(files / L"a.vva", VvArchiveFile(members));
-        EXPECT_TRUE(main->OpenArchive(files / L"a.vva"));
+        TMainWindowFixture::OpenArchive(members);
         main->List().SetSelected(-1, true);
         main->UpdateCommandStates();
         return *main;

@@ -29,12 +29,6 @@ TVvMember Member(const char* name, int width, int height = 10) {
 
 class ViewTest : public TMainWindowFixture {
 protected:
-    TSPIMain& OpenArchive(const std::vector<TVvMember>& members) {
-        main = std::make_unique<TSPIMain>();
-        WriteFileBytes(files / L"a.vva", VvArchiveFile(members));
-        EXPECT_TRUE(main->OpenArchive(files / L"a.vva"));
-        return *main;
-    }
     std::wstring ImageCaption() const {
         wchar_t text[256] = {};
         GetWindowTextW(main->ImageView().Handle(), text, 256);

@@ -31,6 +31,13 @@ protected:
         SetProgramFolderOverride(std::nullopt);
         SetTimeZoneBiasOverride(std::nullopt);
     }
+    // The main window on an archive of the members, written as files\a.vva.
+    TSPIMain& OpenArchive(const std::vector<TVvMember>& members) {
+        main = std::make_unique<TSPIMain>();
+        WriteFileBytes(files / L"a.vva", VvArchiveFile(members));
+        EXPECT_TRUE(main->OpenArchive(files / L"a.vva"));
+        return *main;
+    }
     // A menu command, as the menu sends it.
     void Command(int id) { SendMessageW(main->Handle(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
 

@@ -370,6 +370,15 @@ TEST_F(BatchEngineTest, ArchiveMembersExtractedAndConverted) {
             return std::wstring(s.begin(), s.end());
         }));
     ASSERT_EQ(selection.members.size(), 3u);
+    // Copying the archive's members into a folder.
+    auto extractInto = [&](const TTempDir& into) {
+        TBatchOptions o = Options(TBatchKind::bkCopy);
+        o.archive = true;
+        o.archivePath = source / L"m.vva";
+        o.archivePlugin = &archive_;
+        o.folder = into.Path();
+        return o;
+    };
 
     struct TCase {
         bool convert;
@@ -390,11 +399,7 @@ TEST_F(BatchEngineTest, ArchiveMembersExtractedAndConverted) {
     for (const TCase& c : cases) {
         SCOPED_TRACE(testing::Message() << c.convert << c.errorToOriginal);
         TTempDir into;
-        TBatchOptions o = Options(TBatchKind::bkCopy);
-        o.archive = true;
-        o.archivePath = source / L"m.vva";
-        o.archivePlugin = &archive_;
-        o.folder = into.Path();
+        TBatchOptions o = extractInto(into);
         o.convert = c.convert;
         o.errorToOriginal = c.errorToOriginal;
         o.rename = c.rename != nullptr;
@@ -429,11 +434,7 @@ TEST_F(BatchEngineTest, ArchiveMembersExtractedAndConverted) {
         return true;
     });
     TTempDir into;
-    TBatchOptions o = Options(TBatchKind::bkCopy);
-    o.archive = true;
-    o.archivePath = source / L"m.vva";
-    o.archivePlugin = &archive_;
-    o.folder = into.Path();
+    TBatchOptions o = extractInto(into);
     o.rename = true;
     o.renameDefinition = L"R*";
     TScriptedPrompt prompt;
