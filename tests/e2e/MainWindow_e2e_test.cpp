@@ -5,32 +5,18 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "common/TempDir.h"
 #include "common/WindowTest_win.h"
 #include "e2e/ProgramDriver_win.h"
+#include "e2e/UserActions_win.h"
 #include "resources/ResourceIds.h"
 #include "toolkit/TextUtil.h"
 #include "toolkit/WinPath_win.h"
 
 namespace {
-
-int ListCount(HWND list) { return static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0)); }
-
-// The file-name field of every row, as another program reads them from the list.
-std::vector<std::wstring> RowNames(HWND list) {
-    std::vector<std::wstring> names;
-    for (int i = 0; i < ListCount(list); ++i) {
-        const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
-        std::wstring text(static_cast<size_t>(std::max<LRESULT>(length, 0)) + 1, L'\0');
-        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
-        names.push_back(text.substr(0, text.find(L'\t')));
-    }
-    return names;
-}
 
 TEST(ProgramEndToEnd, OpensTheNamedArchiveFiltersSelectsAndKeepsItsSettings) {
     TTempDir folder;
@@ -40,8 +26,7 @@ TEST(ProgramEndToEnd, OpensTheNamedArchiveFiltersSelectsAndKeepsItsSettings) {
     EXPECT_EQ(WindowText(main), L"Vardeno View  Ver.0.14(β版)");
 
     HWND strip = program.Control(IDC_MAIN_STRIP);
-    // The member list: the list box under the header.
-    HWND list = FindWindowExW(program.Control(IDC_MAIN_LIST), nullptr, L"ListBox", nullptr);
+    HWND list = program.MemberList();
     HWND filter = program.Control(IDC_MAIN_FILTER);
     ASSERT_TRUE(strip && list && filter);
     EXPECT_EQ(WindowText(strip), L"  アーカイブファイル  sample.zip の情報");

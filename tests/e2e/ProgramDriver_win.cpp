@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/WindowTest_win.h"
+#include "resources/ResourceIds.h"
 #include "toolkit/TextUtil.h"
 #include "toolkit/WinPath_win.h"
 
@@ -36,7 +37,8 @@ BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM lp) {
 
 }  // namespace
 
-TProgramDriver::TProgramDriver(const std::wstring& programFolder) : folder_(programFolder) {
+TProgramDriver::TProgramDriver(const std::wstring& programFolder, TSource source) : folder_(programFolder) {
+    if (source == TSource::sInPlace) return;
     const std::wstring from = BuiltProgramFolder();
     for (const wchar_t* name : {L"VardenoView.exe", L"vvarchive.spi", L"vvimage.spi"})
         EXPECT_TRUE(CopyFileW((from + L"\\" + name).c_str(), (folder_ + L"\\" + name).c_str(), FALSE))
@@ -90,6 +92,8 @@ HWND TProgramDriver::WaitForWindow(const wchar_t* className, DWORD timeoutMs) co
 }
 
 HWND TProgramDriver::Control(int id) const { return FindDescendant(main_, id); }
+
+HWND TProgramDriver::MemberList() const { return FindWindowExW(Control(IDC_MAIN_LIST), nullptr, L"ListBox", nullptr); }
 
 DWORD TProgramDriver::Close() {
     PostMessageW(main_, WM_CLOSE, 0, 0);

@@ -9,8 +9,11 @@
 
 class TProgramDriver {
 public:
-    // Copies the program and the shipped plug-ins from the build into a fresh folder.
-    explicit TProgramDriver(const std::wstring& programFolder);
+    enum class TSource { sBuild, sInPlace };
+    // With sBuild, copies the program and the shipped plug-ins from the build into the folder (a
+    // fresh one); with sInPlace, runs the program that the folder already holds (an unpacked
+    // release package).
+    explicit TProgramDriver(const std::wstring& programFolder, TSource source = TSource::sBuild);
     ~TProgramDriver();
     TProgramDriver(const TProgramDriver&) = delete;
     TProgramDriver& operator=(const TProgramDriver&) = delete;
@@ -27,6 +30,8 @@ public:
     HWND WaitForWindow(const wchar_t* className, DWORD timeoutMs = 10000) const;
     // A control of the main window by its id (searched through every level); null when absent.
     HWND Control(int id) const;
+    // The member list: the list box under the archive pane's header.
+    HWND MemberList() const;
     // Closes the main window as its close box does and waits for the process to end; its exit code.
     DWORD Close();
 

@@ -10,87 +10,18 @@
 #include "common/TempDir.h"
 #include "common/WindowTest_win.h"
 #include "e2e/ProgramDriver_win.h"
+#include "e2e/UserActions_win.h"
 #include "resources/ResourceIds.h"
 #include "toolkit/TextUtil.h"
 #include "toolkit/WinPath_win.h"
 
 namespace {
 
-struct TCaptionWait {
-    HWND window;
-    std::wstring prefix;
-};
-
-// Waits until the window's caption starts with the prefix.
-bool WaitForCaption(HWND window, const std::wstring& prefix) {
-    TCaptionWait wait{window, prefix};
-    return WaitFor([](void* p) {
-        auto* w = static_cast<TCaptionWait*>(p);
-        return WindowText(w->window).rfind(w->prefix, 0) == 0;
-    }, &wait);
-}
-
-// A key as the keyboard gives it to the focused window.
-void PressKey(HWND window, WPARAM key) {
-    SetForegroundWindow(window);
-    PostMessageW(window, WM_KEYDOWN, key, 1);
-    PostMessageW(window, WM_KEYUP, key, 0xC0000001);
-}
-
-void Click(HWND control, int x, int y, bool twice = false) {
-    const LPARAM at = MAKELPARAM(x, y);
-    PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostMessageW(control, WM_LBUTTONUP, 0, at);
-    if (twice) {
-        PostMessageW(control, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
-        PostMessageW(control, WM_LBUTTONUP, 0, at);
-    }
-}
-
-struct TChildSearch {
-    const wchar_t* text;
-    HWND found;
-};
-
-BOOL CALLBACK MatchChildText(HWND hwnd, LPARAM lp) {
-    auto* search = reinterpret_cast<TChildSearch*>(lp);
-    if (WindowText(hwnd) != search->text) return TRUE;
-    search->found = hwnd;
-    return FALSE;
-}
-
-HWND ChildWithText(HWND parent, const wchar_t* text) {
-    TChildSearch search{text, nullptr};
-    EnumChildWindows(parent, MatchChildText, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-// The other process paints on its own time: the picture of the screen is taken once it has had a
-// second to draw what the test waited for.
-void SaveSettledPng(HWND window, const wchar_t* name) {
-    const DWORD start = GetTickCount();
-    WaitFor([](void* p) { return GetTickCount() - *static_cast<DWORD*>(p) > 1000; }, const_cast<DWORD*>(&start), 5000);
-    SaveWindowPng(window, name);
-}
-
-struct TShown {
-    HWND window;
-    bool shown;
-};
-
-bool WaitForShown(HWND window, bool shown) {
-    TShown wait{window, shown};
-    return WaitFor([](void* p) {
-        auto* w = static_cast<TShown*>(p);
-        return (IsWindowVisible(w->window) != FALSE) == w->shown;
-    }, &wait);
-}
-
 TEST(ProgramEndToEnd, ShowsPagesGoesFullScreenAndComesBack) {
     TTempDir folder;
     TProgramDriver program(folder.Path());
     ASSERT_TRUE(program.Start({SampleZip()}));
-    HWND list = FindWindowExW(program.Control(IDC_MAIN_LIST), nullptr, L"ListBox", nullptr);
+    HWND list = program.MemberList();
     ASSERT_TRUE(list);
 
     Click(list, 10, 5, true);
