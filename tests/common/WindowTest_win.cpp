@@ -33,6 +33,13 @@ BOOL CALLBACK CountTopLevel(HWND hwnd, LPARAM count) {
 }  // namespace
 
 std::wstring SaveWindowPng(HWND hwnd, const std::wstring& name) {
+    CreateDirectoryW((ModuleFolder(nullptr) + L"\\screenshots").c_str(), nullptr);
+    const std::wstring path = ModuleFolder(nullptr) + L"\\screenshots\\" + name + L".png";
+    SaveWindowPngAs(hwnd, path);
+    return path;
+}
+
+void SaveWindowPngAs(HWND hwnd, const std::wstring& path) {
     RECT r{};
     GetWindowRect(hwnd, &r);
     const int width = r.right - r.left, height = r.bottom - r.top;
@@ -54,8 +61,6 @@ std::wstring SaveWindowPng(HWND hwnd, const std::wstring& name) {
     auto* pixels = static_cast<BYTE*>(bits);
     for (size_t i = 3; i < static_cast<size_t>(width) * height * 4; i += 4) pixels[i] = 255;
 
-    CreateDirectoryW((ModuleFolder(nullptr) + L"\\screenshots").c_str(), nullptr);
-    const std::wstring path = ModuleFolder(nullptr) + L"\\screenshots\\" + name + L".png";
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     TComPtr<IWICImagingFactory> factory;
     Check(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
@@ -80,7 +85,6 @@ std::wstring SaveWindowPng(HWND hwnd, const std::wstring& name) {
           "pixels");
     Check(frame->Commit(), "frame commit");
     Check(encoder->Commit(), "commit");
-    return path;
 }
 
 int CountThreadWindows() {

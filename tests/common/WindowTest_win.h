@@ -10,6 +10,8 @@
 // Saves what the screen shows of a window (shown, on top) as a PNG under the test program's
 // folder, in "screenshots\"; returns the path written.
 std::wstring SaveWindowPng(HWND hwnd, const std::wstring& name);
+// The same, into the PNG file named.
+void SaveWindowPngAs(HWND hwnd, const std::wstring& path);
 
 // The windows of the calling thread: top-level ones with all their descendants, and message-only
 // ones.

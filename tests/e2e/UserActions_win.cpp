@@ -1,9 +1,16 @@
 #include "e2e/UserActions_win.h"
 
+#include <commctrl.h>
+#include <shlobj.h>
+
 #include <algorithm>
+#include <cwchar>
+#include <utility>
 
 #include "common/WindowTest_win.h"
 #include "e2e/ProgramDriver_win.h"
+#include "toolkit/TextUtil.h"
+#include "toolkit/WinPath_win.h"
 
 namespace {
 
@@ -69,10 +76,14 @@ HWND ChildWithText(HWND parent, const wchar_t* text) {
     return search.found;
 }
 
-void SaveSettledPng(HWND window, const wchar_t* name) {
-    const DWORD start = GetTickCount();
-    WaitFor([](void* p) { return GetTickCount() - *static_cast<DWORD*>(p) > 1000; }, const_cast<DWORD*>(&start), 5000);
-    SaveWindowPng(window, name);
+void Settle(DWORD milliseconds) {
+    struct TUntil {
+        DWORD start, ms;
+    } until{GetTickCount(), milliseconds};
+    WaitFor([](void* p) {
+        auto* u = static_cast<TUntil*>(p);
+        return GetTickCount() - u->start >= u->ms;
+    }, &until, milliseconds + 1000);
 }
 
 int ListCount(HWND list) { return static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0)); }
@@ -86,4 +97,130 @@ std::vector<std::wstring> RowNames(HWND list) {
         names.push_back(text.substr(0, text.find(L'\t')));
     }
     return names;
+}
+
+namespace {
+
+// Memory of another process, lent for one message whose answer lands there.
+class TRemoteMemory {
+public:
+    TRemoteMemory(HWND window, size_t size) : size_(size) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(window, &pid);
+        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        if (process_) address_ = VirtualAllocEx(process_, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    }
+    ~TRemoteMemory() {
+        if (address_) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+        if (process_) CloseHandle(process_);
+    }
+    TRemoteMemory(const TRemoteMemory&) = delete;
+    TRemoteMemory& operator=(const TRemoteMemory&) = delete;
+
+    void* Address() const { return address_; }
+    // Leaves the memory behind: the target frees it (or it goes with the process).
+    void* Release() { return std::exchange(address_, nullptr); }
+    bool Write(const void* data, size_t size) const {
+        return address_ && size <= size_ && WriteProcessMemory(process_, address_, data, size, nullptr);
+    }
+    bool Read(void* data, size_t size) const {
+        return address_ && size <= size_ && ReadProcessMemory(process_, address_, data, size, nullptr);
+    }
+
+private:
+    HANDLE process_ = nullptr;
+    void* address_ = nullptr;
+    size_t size_;
+};
+
+struct TLongest {
+    std::wstring text;
+};
+
+BOOL CALLBACK KeepLongestStatic(HWND hwnd, LPARAM lp) {
+    wchar_t cls[16]{};
+    GetClassNameW(hwnd, cls, 16);
+    auto* longest = reinterpret_cast<TLongest*>(lp);
+    if (_wcsicmp(cls, L"Static") == 0) {
+        std::wstring text = WindowText(hwnd);
+        if (text.size() > longest->text.size()) longest->text = std::move(text);
+    }
+    return TRUE;
+}
+
+void SendKey(WORD key, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &input, sizeof(input));
+}
+
+// The e2e screenshot folder, relative to this test program's (set by the build).
+std::wstring StepShotFolder() {
+    std::wstring relative = Utf8ToWide(VV_E2E_SHOTS_DIR);
+    for (wchar_t& c : relative)
+        if (c == L'/') c = L'\\';
+    return ModuleFolder(nullptr) + L"\\" + relative;
+}
+
+}  // namespace
+
+std::wstring StatusText(HWND bar, int part) {
+    const size_t chars = 1024;
+    TRemoteMemory memory(bar, chars * sizeof(wchar_t));
+    if (!memory.Address()) return L"";
+    const LRESULT length = LOWORD(SendMessageW(bar, SB_GETTEXTLENGTHW, static_cast<WPARAM>(part), 0));
+    if (static_cast<size_t>(length) >= chars) return L"";
+    SendMessageW(bar, SB_GETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(memory.Address()));
+    std::wstring text(static_cast<size_t>(length), L'\0');
+    memory.Read(text.data(), text.size() * sizeof(wchar_t));
+    return text;
+}
+
+std::wstring DialogMessage(HWND dialog) {
+    TLongest longest;
+    EnumChildWindows(dialog, KeepLongestStatic, reinterpret_cast<LPARAM>(&longest));
+    return longest.text;
+}
+
+void PressButton(HWND dialog, int id) {
+    if (HWND button = FindDescendant(dialog, id)) PostMessageW(button, BM_CLICK, 0, 0);
+}
+
+bool DropFiles(HWND target, const std::vector<std::wstring>& paths, bool control) {
+    // A DROPFILES header followed by the wide names, each ended by a null, and one null more.
+    std::vector<BYTE> block(sizeof(DROPFILES));
+    for (const std::wstring& path : paths) {
+        const auto* bytes = reinterpret_cast<const BYTE*>(path.c_str());
+        block.insert(block.end(), bytes, bytes + (path.size() + 1) * sizeof(wchar_t));
+    }
+    block.insert(block.end(), sizeof(wchar_t), 0);
+    auto* header = reinterpret_cast<DROPFILES*>(block.data());
+    header->pFiles = sizeof(DROPFILES);
+    header->pt = {20, 20};
+    header->fWide = TRUE;
+    // A drop handle is a fixed block of the receiving process's memory.
+    TRemoteMemory memory(target, block.size());
+    if (!memory.Write(block.data(), block.size())) return false;
+    if (control) {
+        SetForegroundWindow(GetAncestor(target, GA_ROOT));
+        SendKey(VK_CONTROL, false);
+        Settle(300);  // the key reaches the program's input state before the drop does
+    }
+    const bool posted = PostMessageW(target, WM_DROPFILES, reinterpret_cast<WPARAM>(memory.Release()), 0) != FALSE;
+    if (control) {
+        Settle(500);
+        SendKey(VK_CONTROL, true);
+    }
+    return posted;
+}
+
+void TStepShots::Shot(HWND window, const std::wstring& step) {
+    wchar_t number[8];
+    swprintf(number, 8, L"%02d", next_++);
+    const std::wstring folder = StepShotFolder();
+    CreateDirectoryW(folder.c_str(), nullptr);
+    Settle(700);
+    SaveWindowPngAs(window, folder + L"\\" + walk_ + L"-" + number + L"-" + step + L".png");
 }

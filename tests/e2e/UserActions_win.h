@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 // Waits until the window's caption starts with the prefix; false on timeout.
@@ -17,10 +18,31 @@ void PressKey(HWND window, WPARAM key);
 void Click(HWND control, int x, int y, bool twice = false);
 // A child window (at any depth) whose text is exactly text; null when none.
 HWND ChildWithText(HWND parent, const wchar_t* text);
-// The other process paints on its own time: the picture is taken once it has had a second to draw
-// what the test waited for.
-void SaveSettledPng(HWND window, const wchar_t* name);
+// Handles this thread's messages for a while: the other process has time to answer.
+void Settle(DWORD milliseconds);
 
 int ListCount(HWND list);
 // The first tab-separated field of every row of a list box of another process.
 std::vector<std::wstring> RowNames(HWND list);
+
+// The text of one part of another process's status bar (read through memory lent in that process).
+std::wstring StatusText(HWND bar, int part);
+// The longest static text of a dialog: a message box's message.
+std::wstring DialogMessage(HWND dialog);
+// Presses a button of a dialog (IDOK, IDYES, a control id at any depth) as a click does.
+void PressButton(HWND dialog, int id);
+// Files dropped on a window, as the shell drops them (a drop handle made in the target's memory).
+// With control, the Ctrl key is held down during the drop.
+bool DropFiles(HWND target, const std::vector<std::wstring>& paths, bool control);
+
+// Screenshots of a walk's steps, numbered in order, into build/e2e/<walk>-NN-<step>.png. The
+// other process paints on its own time: each is taken once it has had a moment to draw.
+class TStepShots {
+public:
+    explicit TStepShots(std::wstring walk) : walk_(std::move(walk)) {}
+    void Shot(HWND window, const std::wstring& step);
+
+private:
+    std::wstring walk_;
+    int next_ = 1;
+};

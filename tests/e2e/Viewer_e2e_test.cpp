@@ -1,6 +1,6 @@
 // The real program's viewers, driven from outside: a double click on the first row of the sample
-// archive shows its picture, Space and the "＜" button page forward and back, Enter goes full screen
-// and Enter comes back.
+// archive shows its picture, Space and the "＜" button page forward and back, in browse mode a right
+// click pages forward and a left click back, Enter goes full screen and Enter comes back.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -19,6 +19,7 @@ namespace {
 
 TEST(ProgramEndToEnd, ShowsPagesGoesFullScreenAndComesBack) {
     TTempDir folder;
+    TStepShots shots(L"view");
     TProgramDriver program(folder.Path());
     ASSERT_TRUE(program.Start({SampleZip()}));
     HWND list = program.MemberList();
@@ -28,7 +29,7 @@ TEST(ProgramEndToEnd, ShowsPagesGoesFullScreenAndComesBack) {
     HWND view = program.WaitForWindow(L"TImgViewForm");
     ASSERT_TRUE(view) << "a double click on the first row shows it";
     EXPECT_TRUE(WaitForCaption(view, L"landscape.png(")) << WideToUtf8(WindowText(view));
-    SaveSettledPng(view, L"e2e_image_view");
+    shots.Shot(view, L"first-picture");
 
     PressKey(view, VK_SPACE);
     EXPECT_TRUE(WaitForCaption(view, L"rose.jpg(")) << WideToUtf8(WindowText(view));
@@ -36,6 +37,18 @@ TEST(ProgramEndToEnd, ShowsPagesGoesFullScreenAndComesBack) {
     ASSERT_TRUE(back);
     Click(back, 5, 5);
     EXPECT_TRUE(WaitForCaption(view, L"landscape.png(")) << WideToUtf8(WindowText(view));
+    shots.Shot(view, L"paged-forward-and-back");
+
+    // Browse mode: short clicks on the picture page.
+    Click(FindDescendant(view, IDC_VIEWER_MODE_BTN), 5, 5);
+    HWND picture = FindDescendant(view, IDC_VIEWER_PRE_IMAGE);
+    ASSERT_TRUE(picture);
+    PostMessageW(picture, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(50, 50));
+    PostMessageW(picture, WM_RBUTTONUP, 0, MAKELPARAM(50, 50));
+    EXPECT_TRUE(WaitForCaption(view, L"rose.jpg(")) << "a right click pages forward: " << WideToUtf8(WindowText(view));
+    shots.Shot(view, L"browse-mode-right-click");
+    Click(picture, 50, 50);
+    EXPECT_TRUE(WaitForCaption(view, L"landscape.png(")) << "a left click pages back: " << WideToUtf8(WindowText(view));
 
     PressKey(view, VK_RETURN);
     HWND full = program.WaitForWindow(L"TFullScreenForm");
@@ -45,12 +58,13 @@ TEST(ProgramEndToEnd, ShowsPagesGoesFullScreenAndComesBack) {
     GetWindowRect(GetDesktopWindow(), &screen);
     GetWindowRect(full, &at);
     EXPECT_TRUE(EqualRect(&screen, &at)) << "the whole screen";
-    SaveSettledPng(full, L"e2e_full_screen");
+    shots.Shot(full, L"full-screen");
 
     PressKey(full, VK_RETURN);
     EXPECT_TRUE(WaitForShown(full, false)) << "Enter comes back";
     EXPECT_TRUE(WaitForShown(view, true));
     EXPECT_TRUE(WaitForCaption(view, L"landscape.png("));
+    shots.Shot(view, L"back-from-full-screen");
 
     EXPECT_EQ(program.Close(), 0u);
 }
