@@ -1,5 +1,5 @@
 # The two commands of the README. Both install what is missing first (scripts/setup-deps).
-.PHONY: run test fuzz bench
+.PHONY: run test fuzz bench dist
 
 # Builds and starts the program under Wine; make run ARGS='Z:\\path\\to\\archive.zip'
 run:
@@ -8,6 +8,10 @@ run:
 # Builds both presets and runs every test.
 test:
 	scripts/test-all
+
+# The release package: dist/VardenoView-<version>-win32.zip.
+dist:
+	scripts/make-dist win32
 
 # Fuzzes the imaging parsers, each for FUZZ_SECONDS (default 60), one target at a time.
 fuzz:
