@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "app/FileUtil.h"
+#include "app/SaveTarget.h"
 #include "toolkit/Exceptions.h"
 #include "toolkit/Prompt.h"
 #include "toolkit/SystemInfo.h"
@@ -32,22 +33,47 @@ bool FileIdentity(const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info) {
     return ok;
 }
 
+bool IsFileInTheWay(DWORD error) { return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS; }
+
+// Copies source to a target that is not there; false, with the system's error, when it fails. A
+// copy that fails part-way (on a full disk) leaves the part it wrote under the target's name: that
+// part goes, when this copy was the one that made the file.
+bool CopyToNewFile(const std::wstring& source, const std::wstring& target) {
+    const bool absent = GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES;
+    if (CopyFileW(source.c_str(), target.c_str(), TRUE)) return true;
+    const DWORD error = GetLastError();
+    if (absent && !IsFileInTheWay(error)) DeleteFileW(target.c_str());
+    SetLastError(error);
+    return false;
+}
+
+// Replaces target by a copy of source. The copy is made beside the target under a temporary name
+// first, so that a copy that fails leaves the old target as it was.
+bool CopyReplacing(const std::wstring& source, const std::wstring& target) {
+    const std::wstring folder = FolderPart(target);
+    wchar_t temp[MAX_PATH]{};
+    if (!GetTempFileNameW(folder.empty() ? L"." : folder.c_str(), L"vv", 0, temp)) return false;
+    if (CopyFileW(source.c_str(), temp, FALSE) && MoveFileExW(temp, target.c_str(), MOVEFILE_REPLACE_EXISTING))
+        return true;
+    DeleteFileW(temp);
+    return false;
+}
+
 }  // namespace
 
 TCopyResult CopyWithQuestionResult(const std::wstring& source, const std::wstring& target) {
     // The common case, a target that is not there yet, costs the copy alone: the question is
     // asked only when the copy finds a file in the way.
-    if (CopyFileW(source.c_str(), target.c_str(), TRUE)) return TCopyResult::crCopied;
-    const DWORD error = GetLastError();
-    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) throw Exception(kCopyFailed);
+    if (CopyToNewFile(source, target)) return TCopyResult::crCopied;
+    if (!IsFileInTheWay(GetLastError())) throw Exception(kCopyFailed);
     switch (AskOverwrite(target)) {
     case TOverwriteAnswer::oaNo: return TCopyResult::crSkipped;
     case TOverwriteAnswer::oaCancel: return TCopyResult::crCancelled;
     case TOverwriteAnswer::oaAbsent:
-        if (!CopyFileW(source.c_str(), target.c_str(), TRUE)) throw Exception(kCopyFailed);
+        if (!CopyToNewFile(source, target)) throw Exception(kCopyFailed);
         return TCopyResult::crCopied;
     case TOverwriteAnswer::oaYes:
-        if (!CopyFileW(source.c_str(), target.c_str(), FALSE)) throw Exception(kCopyFailed);
+        if (!CopyReplacing(source, target)) throw Exception(kCopyFailed);
         return TCopyResult::crCopied;
     }
     return TCopyResult::crSkipped;
