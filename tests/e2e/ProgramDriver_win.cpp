@@ -97,7 +97,11 @@ HWND TProgramDriver::MemberList() const { return FindWindowExW(Control(IDC_MAIN_
 
 DWORD TProgramDriver::Close() {
     PostMessageW(main_, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(process_.hProcess, 20000) != WAIT_OBJECT_0) return STILL_ACTIVE;
+    return WaitForExit(20000);
+}
+
+DWORD TProgramDriver::WaitForExit(DWORD timeoutMs) {
+    if (WaitForSingleObject(process_.hProcess, timeoutMs) != WAIT_OBJECT_0) return STILL_ACTIVE;
     DWORD code = 0;
     GetExitCodeProcess(process_.hProcess, &code);
     return code;

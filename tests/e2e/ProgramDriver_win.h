@@ -32,6 +32,8 @@ public:
     HWND Control(int id) const;
     // The member list: the list box under the archive pane's header.
     HWND MemberList() const;
+    // Waits for the process to end by itself; its exit code, STILL_ACTIVE on timeout.
+    DWORD WaitForExit(DWORD timeoutMs);
     // Closes the main window as its close box does and waits for the process to end; its exit code.
     DWORD Close();
 

@@ -9,6 +9,7 @@
 
 #include "common/WindowTest_win.h"
 #include "e2e/ProgramDriver_win.h"
+#include "resources/ResourceIds.h"
 #include "toolkit/TextUtil.h"
 #include "toolkit/WinPath_win.h"
 
@@ -177,6 +178,20 @@ std::wstring StatusText(HWND bar, int part) {
     memory.Read(text.data(), text.size() * sizeof(wchar_t));
     return text;
 }
+
+bool WaitForStatus(const TProgramDriver& program, int part, const std::wstring& text) {
+    struct TStatusWait {
+        HWND bar;
+        int part;
+        const std::wstring& text;
+    } wait{program.Control(IDC_MAIN_STATUS), part, text};
+    return WaitFor([](void* p) {
+        auto* w = static_cast<TStatusWait*>(p);
+        return StatusText(w->bar, w->part) == w->text;
+    }, &wait);
+}
+
+void ChooseMenuCommand(HWND window, int command) { PostMessageW(window, WM_COMMAND, MAKEWPARAM(command, 0), 0); }
 
 std::wstring DialogMessage(HWND dialog) {
     TLongest longest;

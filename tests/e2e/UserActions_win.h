@@ -27,6 +27,11 @@ std::vector<std::wstring> RowNames(HWND list);
 
 // The text of one part of another process's status bar (read through memory lent in that process).
 std::wstring StatusText(HWND bar, int part);
+// Waits until a part of the main window's status bar shows the text; false on timeout.
+class TProgramDriver;
+bool WaitForStatus(const TProgramDriver& program, int part, const std::wstring& text);
+// A menu command, as choosing it from the window's menu gives it.
+void ChooseMenuCommand(HWND window, int command);
 // The longest static text of a dialog: a message box's message.
 std::wstring DialogMessage(HWND dialog);
 // Presses a button of a dialog (IDOK, IDYES, a control id at any depth) as a click does.

@@ -107,9 +107,6 @@ bool WaitForFile(const std::wstring& path) {
     return WaitFor([](void* p) { return Exists(*static_cast<std::wstring*>(p)); }, const_cast<std::wstring*>(&path));
 }
 
-// A menu command, as choosing it from the main window's menu gives it.
-void ChooseMenu(HWND main, int command) { PostMessageW(main, WM_COMMAND, MAKEWPARAM(command, 0), 0); }
-
 // Starts the program with a settings file whose save folder is given.
 void PresetSaveFolder(const TProgramDriver& program, const std::wstring& folder) {
     WritePrivateProfileStringW(L"FolderSetting", L"BrowseFolder", folder.c_str(), program.IniPath().c_str());
@@ -171,9 +168,9 @@ TEST(ProgramWalk, StartsBrowsesTheSampleAndKeepsItsSettingsForTheNextStart) {
                                    L"薔薇.jpg", L"魔法使い.gif", L"格子.bmp"}));
     shots.Shot(main, L"row-moved-to-the-top");
 
-    ChooseMenu(main, IDM_MAIN_SELECT_ALL);
+    ChooseMenuCommand(main, IDM_MAIN_SELECT_ALL);
     EXPECT_TRUE(WaitForSelected(list, 8));
-    EXPECT_EQ(StatusText(program.Control(IDC_MAIN_STATUS), 1), L"8個のファイルを選択");
+    EXPECT_TRUE(WaitForStatus(program, 1, L"8個のファイルを選択"));
     shots.Shot(main, L"all-selected");
     EXPECT_EQ(program.Close(), 0u);
     // Without a save folder of its own, the settings file names the program's folder.
@@ -239,7 +236,7 @@ TEST(ProgramWalk, CopiesThreeFilesWithNumberedNamesAndMovesTwo) {
     ClickRow(list, 1, true);
     ClickRow(list, 2, true);
     ASSERT_TRUE(WaitForSelected(list, 3));
-    ChooseMenu(main, IDM_MAIN_COPY_MOVE);
+    ChooseMenuCommand(main, IDM_MAIN_COPY_MOVE);
     HWND dialog = program.WaitForWindow(L"TFileOperationDialog");
     ASSERT_TRUE(dialog);
     EXPECT_EQ(WindowText(dialog), L"コピー・移動  (3個選択)");
@@ -261,7 +258,7 @@ TEST(ProgramWalk, CopiesThreeFilesWithNumberedNamesAndMovesTwo) {
     ClickRow(list, 0);
     ClickRow(list, 3, true);
     ASSERT_TRUE(WaitForSelected(list, 2));
-    ChooseMenu(main, IDM_MAIN_COPY_MOVE);
+    ChooseMenuCommand(main, IDM_MAIN_COPY_MOVE);
     dialog = program.WaitForWindow(L"TFileOperationDialog");
     ASSERT_TRUE(dialog);
     TypeText(FindWindowExW(FindDescendant(dialog, IDC_FILEOP_FOLDER), nullptr, L"Edit", nullptr), moved);

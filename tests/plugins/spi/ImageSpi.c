@@ -8,6 +8,8 @@
      NO_CONFIG       no ConfigurationDlg export
      COUNT_NUL       GetPluginInfo results count the terminating NUL
      SHORT_BITS      the header it hands back promises one row more than the pixel block holds
+     CRASHING        GetPicture writes through a null pointer for a picture 13 pixels wide, as a
+                     plug-in with a fault does on one file
      DIB=...         the picture it hands back (default kDib24): kDib565 (16 bits, masks after a
                      40-byte header), kDibMask32 (32 bits, red in the low byte, masks after a 40-byte
                      header), kDibV5 (a 124-byte header holding 32-bit masks), kDibLyingSize (a
@@ -143,6 +145,9 @@ SPI_EXPORT int WINAPI GetPicture(LPCSTR buf, LONG_PTR len, UINT flag, HLOCAL* pH
     int w, h;
     int rc = ParseHeader(buf, len, flag, &w, &h);
     if (rc != SPI_OK) return rc;
+#ifdef CRASHING
+    if (w == 13) *(volatile int*)(uintptr_t)len = 0; /* len is small: an address nothing is mapped at */
+#endif
     if (Progress(progress, 0, h, lData)) return 1;
     const int bitCount = DIB == kDib565 || DIB == kDibZeroMask ? 16 : DIB == kDibMask32 || DIB == kDibV5 ? 32 : 24;
     const int stride = (w * bitCount / 8 + 3) & ~3;
