@@ -35,28 +35,8 @@ TEST(PluginTexts, Messages) {
     EXPECT_EQ(PluginFileTitle(L"b.spi"), L"b.spi");
 }
 
-TEST(PluginTexts, RowCells) {
-    TPluginRowSource s{L"C:\\spi\\x.spi", L"00IN", L"X 1.0", {L"*.jpg;*.jpeg", L"*.png"}, true};
-    EXPECT_EQ(PluginRowCells(s), (std::vector<std::wstring>{L"設定", L"x.spi", L"00IN", L"X 1.0", L"*.jpg;*.jpeg;*.png;"}));
-    s.configurable = false;
-    s.extensions.clear();
-    EXPECT_EQ(PluginRowCells(s), (std::vector<std::wstring>{L"", L"x.spi", L"00IN", L"X 1.0", L""}));
-}
-
-TEST(PluginTexts, ButtonsAndSelectedRow) {
-    struct Case {
-        int selected;
-        std::wstring mark;
-        bool info, setup;
-    };
-    const Case cases[] = {{0, L"", false, false},     {1, L"設定", true, true}, {1, L"", true, false},
-                          {2, L"設定", false, false}, {3, L"", false, false}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.selected);
-        const TPluginButtons b = PluginButtonStates(c.selected, c.mark);
-        EXPECT_EQ(b.info, c.info);
-        EXPECT_EQ(b.setup, c.setup);
-    }
+// The buttons' enabling and the list's cells are read back from the dialog itself.
+TEST(PluginTexts, SelectedRow) {
     EXPECT_EQ(SelectedPluginRow(-1, 0), -1);
     EXPECT_EQ(SelectedPluginRow(-1, 4), 0);
     EXPECT_EQ(SelectedPluginRow(2, 4), 2);
