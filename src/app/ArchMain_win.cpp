@@ -5,6 +5,7 @@
 
 #include "app/FullScreen_win.h"
 #include "app/ImgView_win.h"
+#include "forms/SetUp_win.h"
 #include "resources/ResourceIds.h"
 #include "toolkit/Application_win.h"
 #include "toolkit/Prompt.h"
@@ -375,6 +376,11 @@ void TSPIMain::CommandNotAvailable(const std::wstring& command) {
                         TPromptButtons::pbOK);
 }
 
+void TSPIMain::SetUpClick() {
+    TSetUpDialog dialog(Handle());
+    dialog.ExecuteSetUp(plugins_.get(), saveFolder_);
+}
+
 bool TSPIMain::OnCommand(int id, int, HWND) {
     switch (id) {
     case IDM_MAIN_EXIT: Close(); return true;
@@ -388,7 +394,7 @@ bool TSPIMain::OnCommand(int id, int, HWND) {
     case IDM_MAIN_BITMAP_TO_SAVE_FOLDER: SaveToSaveFolder(true); return true;
     case IDM_MAIN_COPY_MOVE: CopyMoveClick(); return true;
     case IDM_LIST_SHOW: if (FirstSelectedRow() >= 0) ShowMember(FirstSelectedRow(), false); return true;
-    case IDM_MAIN_SETUP: CommandNotAvailable(L"各種設定"); return true;
+    case IDM_MAIN_SETUP: SetUpClick(); return true;
     case IDM_MAIN_HELP: CommandNotAvailable(L"説明を表示"); return true;
     case IDM_MAIN_ABOUT: CommandNotAvailable(L"バージョン情報"); return true;
     }

@@ -171,6 +171,8 @@ private:
     void ConvertFiles(const std::wstring& folder);
     // "ファイルのコピー・移動": the selected rows handed to the file operation dialog.
     void CopyMoveClick();
+    // "各種設定": the settings dialog on the plug-in set and the save folder.
+    void SetUpClick();
 
     // Viewing
     void CreateViewers();

@@ -118,8 +118,8 @@ void TRadioGroup::OnSize(int width, int height) {
 
 // ---- TEdit
 
-void TEdit::Create(HWND parent, int id, const RECT& bounds, DWORD style) {
-    CreateControl(WC_EDITW, kChild | WS_TABSTOP | style, WS_EX_CLIENTEDGE, parent, id, L"", bounds);
+void TEdit::Create(HWND parent, int id, const RECT& bounds, DWORD style, DWORD exStyle) {
+    CreateControl(WC_EDITW, kChild | WS_TABSTOP | style, exStyle, parent, id, L"", bounds);
 }
 
 void TEdit::SetColor(COLORREF color) {
@@ -171,6 +171,65 @@ std::wstring TComboBox::Item(int index) const {
 
 bool TComboBox::Reflected(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
     if (msg != WM_COMMAND || (HIWORD(wp) != CBN_SELCHANGE && HIWORD(wp) != CBN_EDITCHANGE)) return false;
+    Raise(OnChange);
+    result = 0;
+    return true;
+}
+
+// ---- TPageControl
+
+void TPageControl::TPage::Create(HWND parent, const RECT& bounds) {
+    // A control parent, so that the dialog keys move into the page's controls.
+    CreateOwn(L"TTabSheet", 0, WS_CHILD | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT, parent, 0, L"", bounds);
+}
+
+void TPageControl::Create(HWND parent, int id, const RECT& bounds) {
+    // The pages are the control's children: it must not paint over them.
+    CreateControl(WC_TABCONTROLW, kChild | WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT,
+                  parent, id, L"", bounds);
+}
+
+TWindow& TPageControl::AddPage(const std::wstring& caption) {
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    std::wstring text = caption;
+    item.pszText = text.data();
+    const int index = PageCount();
+    if (SendMessageW(Handle(), TCM_INSERTITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)) < 0)
+        throw EOutOfResources(L"タブを追加できません。");
+    auto page = std::make_unique<TPage>();
+    page->Create(Handle(), PageRect());
+    pages_.push_back(std::move(page));
+    ShowActivePage();
+    return *pages_.back();
+}
+
+void TPageControl::SetActivePageIndex(int index) {
+    if (index == ActivePageIndex()) return;
+    SendMessageW(Handle(), TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
+    ShowActivePage();
+    Raise(OnChange);
+}
+
+RECT TPageControl::PageRect() const {
+    RECT r = ClientRect();
+    SendMessageW(Handle(), TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&r));
+    return r;
+}
+
+void TPageControl::ShowActivePage() {
+    const int active = ActivePageIndex();
+    for (int i = 0; i < PageCount(); ++i) Page(i).Show(i == active);
+}
+
+void TPageControl::OnSize(int, int) {
+    const RECT r = PageRect();
+    for (const auto& page : pages_) page->SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
+
+bool TPageControl::Reflected(UINT msg, WPARAM, LPARAM lp, LRESULT& result) {
+    if (msg != WM_NOTIFY || reinterpret_cast<const NMHDR*>(lp)->code != TCN_SELCHANGE) return false;
+    ShowActivePage();
     Raise(OnChange);
     result = 0;
     return true;

@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -77,7 +78,8 @@ private:
 
 class TEdit : public TControl {
 public:
-    void Create(HWND parent, int id, const RECT& bounds, DWORD style = ES_AUTOHSCROLL);
+    // exStyle 0 makes a borderless field.
+    void Create(HWND parent, int id, const RECT& bounds, DWORD style = ES_AUTOHSCROLL, DWORD exStyle = WS_EX_CLIENTEDGE);
     // The background behind the text, enabled or not; until set, the system's.
     void SetColor(COLORREF color);
     COLORREF Color() const { return color_; }
@@ -106,6 +108,34 @@ public:
 
 protected:
     bool Reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+};
+
+// A tab control whose tabs switch pages: each page is a child window over the control's display
+// area, on which its controls are made; only the selected tab's page is shown.
+class TPageControl : public TControl {
+public:
+    void Create(HWND parent, int id, const RECT& bounds);
+    // Adds a tab and its page; the first page added is the one shown.
+    TWindow& AddPage(const std::wstring& caption);
+    int PageCount() const { return static_cast<int>(pages_.size()); }
+    TWindow& Page(int index) const { return *pages_.at(static_cast<size_t>(index)); }
+    int ActivePageIndex() const { return static_cast<int>(SendMessageW(Handle(), TCM_GETCURSEL, 0, 0)); }
+    // Selects a tab as a click would, raising OnChange when the page changes.
+    void SetActivePageIndex(int index);
+    std::function<void()> OnChange;  // another page is shown
+
+protected:
+    bool Reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+    void OnSize(int width, int height) override;
+
+private:
+    class TPage : public TWindow {
+    public:
+        void Create(HWND parent, const RECT& bounds);
+    };
+    RECT PageRect() const;
+    void ShowActivePage();
+    std::vector<std::unique_ptr<TPage>> pages_;  // children of the control, destroyed with it
 };
 
 // A list box of text lines, with a single selection.

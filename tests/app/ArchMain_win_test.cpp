@@ -441,3 +441,42 @@ TEST_F(MainWindowTest, DroppedFoldersOpenWithCtrlAppending) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, SettingsCommandOpensTheSettingsDialogOnThePluginsAndSaveFolder) {
+    TSPIMain& m = Open();
+    m.SetSaveFolder(program.Path());
+    TScriptedFileDialogs dialogs;
+    TFileDialogsScope scope(dialogs);
+    dialogs.PushFolder(TFolderChoice{files.Path(), L""});
+    int rows = -1;
+    HWND owner = nullptr;
+    std::wstring caption, shownFolder;
+    TModalSteps steps({
+        [&] {
+            HWND dialog = FindWindowW(L"TSetUpDialog", nullptr);
+            ASSERT_NE(dialog, nullptr);
+            owner = GetWindow(dialog, GW_OWNER);
+            wchar_t text[20] = L"";
+            GetWindowTextW(dialog, text, 20);
+            caption = text;
+            rows = ListView_GetItemCount(FindDescendant(dialog, IDC_SETUP_PLUGIN_LIST));
+            shownFolder.resize(MAX_PATH);
+            shownFolder.resize(static_cast<size_t>(
+                GetWindowTextW(FindDescendant(dialog, IDC_SETUP_FOLDER_EDIT), shownFolder.data(), MAX_PATH)));
+            PostMessageW(FindDescendant(dialog, IDC_SETUP_FOLDER_CHANGE), BM_CLICK, 0, 0);
+        },
+        [&] { PostMessageW(FindDescendant(FindWindowW(L"TSetUpDialog", nullptr), IDC_SETUP_OK), BM_CLICK, 0, 0); },
+    });
+    Command(IDM_MAIN_SETUP);
+    EXPECT_EQ(steps.Run(), 2u);
+    EXPECT_EQ(caption, L"設定");
+    EXPECT_EQ(owner, m.Handle());
+    EXPECT_EQ(rows, m.Plugins().Count());
+    EXPECT_EQ(shownFolder, program.Path());
+    EXPECT_EQ(m.SaveFolder(), files.Path()) << "OK hands the changed folder to the main window";
+    EXPECT_EQ(FindWindowW(L"TSetUpDialog", nullptr), nullptr) << "released after use";
+}
+
+}  // namespace

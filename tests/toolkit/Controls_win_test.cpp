@@ -475,3 +475,55 @@ TEST(Splitter, DraggingReportsTheDistanceMovedWhileTheOwnerMovesIt) {
         EXPECT_EQ(v ? end.left - start.left : end.top - start.top, 5);
     }
 }
+
+TEST(PageControl, TabClicksShowTheirPageAndPageControlsStillRaiseTheirEvents) {
+    Application().Initialize();
+    TForm form;
+    form.Create(L"TPageDemoForm", L"ページ", 300, 200);
+    TPageControl pages;
+    pages.Create(form.Handle(), 10, RECT{8, 8, 292, 192});
+    TWindow& first = pages.AddPage(L"一");
+    TWindow& second = pages.AddPage(L"二");
+    TButton button;
+    button.Create(second.Handle(), 11, L"押す", RECT{10, 10, 90, 35});
+    int changes = 0, clicks = 0;
+    pages.OnChange = [&] { ++changes; };
+    button.OnClick = [&] { ++clicks; };
+    form.Show();
+
+    // The pages fill the display area, under the tabs.
+    const RECT tabs = pages.ClientRect();
+    const RECT page = second.Bounds();
+    EXPECT_GT(page.top, tabs.top);
+    EXPECT_LT(page.right - page.left, tabs.right - tabs.left);
+
+    struct Case {
+        const char* name;
+        std::function<void()> act;
+        int active, changes;
+    };
+    auto clickTab = [&](int index) {
+        RECT r{};
+        SendMessageW(pages.Handle(), TCM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
+        PostClick(pages.Handle(), (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    };
+    const Case cases[] = {
+        {"at the start", [] {}, 0, 0},
+        {"second tab clicked", [&] { clickTab(1); }, 1, 1},
+        {"same tab again", [&] { clickTab(1); }, 1, 1},
+        {"first tab by code", [&] { pages.SetActivePageIndex(0); }, 0, 2},
+        {"second tab by code", [&] { pages.SetActivePageIndex(1); }, 1, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.act();
+        PumpUntil([&] { return changes == c.changes; }, 500);
+        EXPECT_EQ(pages.ActivePageIndex(), c.active);
+        EXPECT_EQ(changes, c.changes);
+        EXPECT_EQ(first.Visible(), c.active == 0);
+        EXPECT_EQ(second.Visible(), c.active == 1);
+    }
+    // A button on a page notifies the page, which hands the click to the button's wrapper.
+    PostMessageW(button.Handle(), BM_CLICK, 0, 0);
+    EXPECT_TRUE(PumpUntil([&] { return clicks == 1; }, 500));
+}

@@ -6,6 +6,8 @@
      HALF_FORMATS    entries 2-4 only: an extension without a description at the end
      FAILING         every call fails, leaving a live block in each out-handle
      NO_CONFIG       no ConfigurationDlg export
+     CONFIG_RESULT=n what ConfigurationDlg answers (default 0)
+     THREE_FORMATS   a third format after the usual two: "*.vvr", "VV test picture (third)"
      COUNT_NUL       GetPluginInfo results count the terminating NUL
      SHORT_BITS      the header it hands back promises one row more than the pixel block holds
      CRASHING        GetPicture writes through a null pointer for a picture 13 pixels wide, as a
@@ -24,6 +26,9 @@
 #endif
 #ifndef COUNT_NUL
 #define COUNT_NUL 0
+#endif
+#ifndef CONFIG_RESULT
+#define CONFIG_RESULT 0
 #endif
 
 enum { kDib24, kDib565, kDibMask32, kDibV5, kDibLyingSize, kDibZeroMask };
@@ -47,6 +52,9 @@ static const char* const kInfo[] = {
 #else
     "*.vvi", "VV test picture", "*.vvp;*.vvq", "VV test picture (other names)",
 #endif
+#ifdef THREE_FORMATS
+    "*.vvr", "VV test picture (third)",
+#endif
 };
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
@@ -66,7 +74,7 @@ SPI_EXPORT int WINAPI ConfigurationDlg(HWND parent, int fnc) {
     UpsetFpu();
     g_configParent = parent;
     g_configFnc = fnc;
-    return 0;
+    return CONFIG_RESULT;
 }
 #endif
 
