@@ -107,12 +107,22 @@ DWORD TProgramDriver::WaitForExit(DWORD timeoutMs) {
     return code;
 }
 
-std::wstring SampleZip() {
+namespace {
+
+std::wstring SamplesFolder() {
     std::wstring relative = Utf8ToWide(VV_SAMPLES_DIR);
     for (wchar_t& c : relative)
         if (c == L'/') c = L'\\';
-    return ModuleFolder(nullptr) + L"\\" + relative + L"\\sample.zip";
+    const std::wstring path = ModuleFolder(nullptr) + L"\\" + relative;
+    wchar_t full[MAX_PATH]{};
+    return GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr) ? std::wstring(full) : path;
 }
+
+}  // namespace
+
+std::wstring SampleZip() { return SamplesFolder() + L"\\sample.zip"; }
+
+std::wstring SamplePicture(const std::wstring& name) { return SamplesFolder() + L"\\pictures\\" + name; }
 
 std::wstring WindowText(HWND hwnd) {
     const int length = static_cast<int>(SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0));

@@ -43,8 +43,9 @@ private:
     HWND main_ = nullptr;
 };
 
-// The sample archive of the build.
+// The sample archive of the build, and its pictures as files.
 std::wstring SampleZip();
+std::wstring SamplePicture(const std::wstring& name);
 // The text of a window of another process.
 std::wstring WindowText(HWND hwnd);
 // Waits, handling this thread's messages, until done() holds; false on timeout.

@@ -203,6 +203,58 @@ void PressButton(HWND dialog, int id) {
     if (HWND button = FindDescendant(dialog, id)) PostMessageW(button, BM_CLICK, 0, 0);
 }
 
+std::wstring ListViewText(HWND listView, int row, int column) {
+    const size_t chars = 512;
+    TRemoteMemory memory(listView, sizeof(LVITEMW) + chars * sizeof(wchar_t));
+    if (!memory.Address()) return L"";
+    auto* remoteText = reinterpret_cast<wchar_t*>(static_cast<BYTE*>(memory.Address()) + sizeof(LVITEMW));
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = remoteText;
+    item.cchTextMax = static_cast<int>(chars);
+    memory.Write(&item, sizeof(item));
+    const auto length = static_cast<size_t>(
+        SendMessageW(listView, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(memory.Address())));
+    std::vector<BYTE> all(sizeof(LVITEMW) + (length + 1) * sizeof(wchar_t));
+    memory.Read(all.data(), all.size());
+    return std::wstring(reinterpret_cast<const wchar_t*>(all.data() + sizeof(LVITEMW)), length);
+}
+
+RECT ListViewRowRect(HWND listView, int row) {
+    TRemoteMemory memory(listView, sizeof(RECT));
+    RECT bounds{LVIR_BOUNDS, 0, 0, 0};
+    memory.Write(&bounds, sizeof(bounds));
+    SendMessageW(listView, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(memory.Address()));
+    memory.Read(&bounds, sizeof(bounds));
+    return bounds;
+}
+
+namespace {
+
+struct TClassSearch {
+    const wchar_t* className;
+    HWND found;
+};
+
+BOOL CALLBACK MatchChildClass(HWND hwnd, LPARAM lp) {
+    auto* search = reinterpret_cast<TClassSearch*>(lp);
+    wchar_t cls[64]{};
+    GetClassNameW(hwnd, cls, 64);
+    if (_wcsicmp(cls, search->className) != 0) return TRUE;
+    search->found = hwnd;
+    return FALSE;
+}
+
+}  // namespace
+
+HWND ChildOfClass(HWND parent, const wchar_t* className) {
+    TClassSearch search{className, nullptr};
+    EnumChildWindows(parent, MatchChildClass, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+int ListViewCount(HWND listView) { return static_cast<int>(SendMessageW(listView, LVM_GETITEMCOUNT, 0, 0)); }
+
 bool DropFiles(HWND target, const std::vector<std::wstring>& paths, bool control) {
     // A DROPFILES header followed by the wide names, each ended by a null, and one null more.
     std::vector<BYTE> block(sizeof(DROPFILES));

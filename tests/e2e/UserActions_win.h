@@ -36,6 +36,12 @@ void ChooseMenuCommand(HWND window, int command);
 std::wstring DialogMessage(HWND dialog);
 // Presses a button of a dialog (IDOK, IDYES, a control id at any depth) as a click does.
 void PressButton(HWND dialog, int id);
+// A cell of another process's report-style list view, and a row's bounds in its client area.
+std::wstring ListViewText(HWND listView, int row, int column);
+RECT ListViewRowRect(HWND listView, int row);
+int ListViewCount(HWND listView);
+// The first descendant window of a class; null when none.
+HWND ChildOfClass(HWND parent, const wchar_t* className);
 // Files dropped on a window, as the shell drops them (a drop handle made in the target's memory).
 // With control, the Ctrl key is held down during the drop.
 bool DropFiles(HWND target, const std::vector<std::wstring>& paths, bool control);

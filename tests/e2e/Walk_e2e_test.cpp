@@ -302,4 +302,124 @@ TEST(ProgramWalk, DroppedFoldersWithCtrlAreAddedToTheList) {
     EXPECT_EQ(program.Close(), 0u);
 }
 
+struct TMessageWait {
+    const TProgramDriver& program;
+    std::wstring containing;
+    HWND found;
+};
+
+// Waits for a message box of the program whose text holds the words; null on timeout.
+HWND WaitForMessage(const TProgramDriver& program, const std::wstring& containing) {
+    TMessageWait wait{program, containing, nullptr};
+    WaitFor([](void* p) {
+        auto* w = static_cast<TMessageWait*>(p);
+        HWND box = w->program.ShownWindow(L"#32770");
+        if (box && DialogMessage(box).find(w->containing) != std::wstring::npos) w->found = box;
+        return w->found != nullptr;
+    }, &wait);
+    return wait.found;
+}
+
+// The row of a plug-in in the settings dialog's list, by its file name; -1 when absent.
+int PluginRow(HWND listView, const std::wstring& fileName) {
+    for (int row = 0; row < ListViewCount(listView); ++row)
+        if (ListViewText(listView, row, 1) == fileName) return row;
+    return -1;
+}
+
+TEST(ProgramWalk, ChangesTheSaveFolderInTheSettingsAndChecksFilesWithAPlugin) {
+    TTempDir folder;
+    TTempDir work;
+    TStepShots shots(L"settings");
+    const std::wstring save = MakeFolder(work.Path(), L"save", {});
+    TProgramDriver program(folder.Path());
+    PresetSaveFolder(program, save);
+    ASSERT_TRUE(program.Start({SampleZip()}));
+
+    ChooseMenuCommand(program.MainWindow(), IDM_MAIN_SETUP);
+    HWND settings = program.WaitForWindow(L"TSetUpDialog");
+    ASSERT_TRUE(settings);
+    EXPECT_EQ(WindowText(settings), L"設定");
+    HWND plugins = FindDescendant(settings, IDC_SETUP_PLUGIN_LIST);
+    ASSERT_EQ(ListViewCount(plugins), 2);
+    EXPECT_EQ(ListViewText(plugins, PluginRow(plugins, L"vvarchive.spi"), 2), L"00AM");
+    shots.Shot(settings, L"plug-ins");
+
+    // "情報" for the image plug-in, and "対応確認" on a picture and on the archive.
+    const RECT row = ListViewRowRect(plugins, PluginRow(plugins, L"vvimage.spi"));
+    Click(plugins, row.left + 60, (row.top + row.bottom) / 2);
+    Settle(300);
+    PressButton(settings, IDC_SETUP_PLUGIN_INFO);
+    HWND info = program.WaitForWindow(L"TPluginInfoDlg");
+    ASSERT_TRUE(info);
+    EXPECT_EQ(WindowText(info), L"vvimage.spi の情報");
+    shots.Shot(info, L"plug-in-information");
+    struct TCheck {
+        std::wstring file;
+        const wchar_t* answer;
+    };
+    for (const TCheck& check : {TCheck{SamplePicture(L"rose.jpg"), L"の、サポート形式ファイルです"},
+                                TCheck{SampleZip(), L"非サポート形式ファイルです"}}) {
+        PressButton(info, IDC_PLUGININFO_CHECK);
+        HWND open = program.WaitForWindow(L"#32770");
+        ASSERT_TRUE(open) << "the open dialog";
+        HWND name = ChildOfClass(open, L"Edit");  // the file name field, the open dialog's one edit field
+        ASSERT_TRUE(name);
+        SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(check.file.c_str()));
+        // Enter in the file name field: the dialog's default button.
+        PostMessageW(name, WM_KEYDOWN, VK_RETURN, 1);
+        PostMessageW(name, WM_KEYUP, VK_RETURN, 0xC0000001);
+        HWND answer = WaitForMessage(program, check.answer);
+        ASSERT_TRUE(answer) << WideToUtf8(check.file);
+        EXPECT_EQ(DialogMessage(answer).rfind(check.file, 0), 0u) << WideToUtf8(DialogMessage(answer));
+        shots.Shot(answer, L"supported-or-not");
+        PressButton(answer, IDOK);
+        EXPECT_TRUE(WaitForShown(answer, false));
+    }
+    PressButton(info, IDC_PLUGININFO_OK);
+    EXPECT_TRUE(WaitForShown(info, false));
+
+    // The save folder page: "変更" opens the folder picker; the user cancels it.
+    Click(FindDescendant(settings, IDC_SETUP_PAGES), 130, 10);
+    HWND edit = FindDescendant(settings, IDC_SETUP_FOLDER_EDIT);
+    ASSERT_TRUE(WaitForShown(edit, true));
+    EXPECT_EQ(WindowText(edit), save);
+    shots.Shot(settings, L"save-folder");
+    PressButton(settings, IDC_SETUP_FOLDER_CHANGE);
+    HWND picker = program.WaitForWindow(L"#32770");
+    ASSERT_TRUE(picker);
+    EXPECT_TRUE(ChildWithText(picker, L"保存先フォルダの選択"));
+    shots.Shot(picker, L"folder-picker");
+    PressButton(picker, IDCANCEL);
+    EXPECT_TRUE(WaitForShown(picker, false));
+    EXPECT_EQ(WindowText(edit), save);
+    PressButton(settings, IDC_SETUP_OK);
+    EXPECT_TRUE(WaitForShown(settings, false));
+    EXPECT_EQ(program.Close(), 0u);
+
+    // The save folder is removed while the program is not running: at the next start the settings
+    // dialog says so and falls back to the program's folder, which OK keeps.
+    RemoveDirectoryW(save.c_str());
+    ASSERT_TRUE(program.Start());
+    ChooseMenuCommand(program.MainWindow(), IDM_MAIN_SETUP);
+    HWND gone = WaitForMessage(program, L"は存在しません。保存先フォルダを");
+    ASSERT_TRUE(gone);
+    EXPECT_EQ(DialogMessage(gone), save + L"\n\rは存在しません。保存先フォルダを\n\r" + folder.Path() + L"\n\rに設定します。");
+    shots.Shot(gone, L"save-folder-vanished");
+    PressButton(gone, IDOK);
+    settings = program.WaitForWindow(L"TSetUpDialog");
+    ASSERT_TRUE(settings);
+    Click(FindDescendant(settings, IDC_SETUP_PAGES), 130, 10);
+    edit = FindDescendant(settings, IDC_SETUP_FOLDER_EDIT);
+    ASSERT_TRUE(WaitForShown(edit, true));
+    EXPECT_EQ(WindowText(edit), folder.Path());
+    shots.Shot(settings, L"save-folder-changed");
+    PressButton(settings, IDC_SETUP_OK);
+    EXPECT_TRUE(WaitForShown(settings, false));
+    EXPECT_EQ(program.Close(), 0u);
+    wchar_t value[MAX_PATH]{};
+    GetPrivateProfileStringW(L"FolderSetting", L"BrowseFolder", L"", value, MAX_PATH, program.IniPath().c_str());
+    EXPECT_EQ(std::wstring(value), folder.Path()) << "the next start saves there";
+}
+
 }  // namespace
