@@ -1,5 +1,5 @@
 # The two commands of the README. Both install what is missing first (scripts/setup-deps).
-.PHONY: run test fuzz bench dist
+.PHONY: run test fuzz bench dist screenshots
 
 # Builds and starts the program under Wine; make run ARGS='Z:\\path\\to\\archive.zip'
 run:
@@ -12,6 +12,10 @@ test:
 # The release package: dist/VardenoView-<version>-win32.zip.
 dist:
 	scripts/make-dist win32
+
+# The README's screenshots, made by the end-to-end walks: docs/screenshots/.
+screenshots:
+	scripts/make-screenshots
 
 # Fuzzes the imaging parsers, each for FUZZ_SECONDS (default 60), one target at a time.
 fuzz:
