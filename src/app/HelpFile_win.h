@@ -1,0 +1,35 @@
+#pragma once
+// The help command: opens the help file that ChooseHelpFile picks beside the program, or says
+// that there is none. The file is opened through a viewer that the program installs (the shell's
+// association for the file) and that tests replace, so that no browser starts under them.
+#include <windows.h>
+
+#include <string>
+
+class THelpViewer {
+public:
+    virtual ~THelpViewer() = default;
+    // Shows the file; raises Exception when it cannot.
+    virtual void Open(HWND owner, const std::wstring& path) = 0;
+};
+
+// The viewer in use: the shell's until another is installed.
+THelpViewer& CurrentHelpViewer();
+// Installs a viewer (null restores the shell's) and returns the one it replaces.
+THelpViewer* SetCurrentHelpViewer(THelpViewer* viewer);
+
+class THelpViewerScope {
+public:
+    explicit THelpViewerScope(THelpViewer& viewer) : previous_(SetCurrentHelpViewer(&viewer)) {}
+    ~THelpViewerScope() { SetCurrentHelpViewer(previous_); }
+    THelpViewerScope(const THelpViewerScope&) = delete;
+    THelpViewerScope& operator=(const THelpViewerScope&) = delete;
+
+private:
+    THelpViewer* previous_;
+};
+
+// The program file's name in the program's folder (ProgramFolder, which tests can set).
+std::wstring HelpProgramPath();
+// Opens the help file, or tells through the prompt that neither file is there.
+void ShowHelp(HWND owner);
