@@ -12,8 +12,8 @@ inline constexpr wchar_t kVersionAuthor[] = L"Vardeno View 開発チーム";
 inline constexpr wchar_t kVersionHomePage[] = L"https://github.com/vardeno/vardeno-view";
 inline constexpr wchar_t kVersionMail[] = L"vardeno-view@users.noreply.github.com";
 
-// The column of the file names: shorter names are padded with spaces to it, longer ones are kept
-// whole.
+// The column of the file names, in columns of the list's fixed-pitch font (a Japanese character
+// takes two): shorter names are padded with spaces to it, longer ones are kept whole.
 inline constexpr size_t kPluginNameColumn = 15;
 
 // A row: the file name of the plug-in's path (without its folder), padded on the right to the
