@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "toolkit/InstallScope.h"
+
 class THelpViewer {
 public:
     virtual ~THelpViewer() = default;
@@ -18,16 +20,8 @@ THelpViewer& CurrentHelpViewer();
 // Installs a viewer (null restores the shell's) and returns the one it replaces.
 THelpViewer* SetCurrentHelpViewer(THelpViewer* viewer);
 
-class THelpViewerScope {
-public:
-    explicit THelpViewerScope(THelpViewer& viewer) : previous_(SetCurrentHelpViewer(&viewer)) {}
-    ~THelpViewerScope() { SetCurrentHelpViewer(previous_); }
-    THelpViewerScope(const THelpViewerScope&) = delete;
-    THelpViewerScope& operator=(const THelpViewerScope&) = delete;
-
-private:
-    THelpViewer* previous_;
-};
+// Installs a viewer for the lifetime of a scope.
+using THelpViewerScope = TInstallScope<THelpViewer, SetCurrentHelpViewer>;
 
 // The program file's name in the program's folder (ProgramFolder, which tests can set).
 std::wstring HelpProgramPath();
