@@ -25,7 +25,7 @@ constexpr int kLegendHeight = 14;
 constexpr int kLegendWidth = 110;
 constexpr int kRowHeight = 12;
 constexpr int kRowTextLeft = 2;
-const wchar_t kListTabStop[] = L"50";
+constexpr int kListTabStop = 50;  // pixels
 
 // A caption's bounds from its top-left corner; the text is drawn without clipping.
 constexpr RECT At(int left, int top, int width = 380, int height = 16) { return RECT{left, top, left + width, top + height}; }
@@ -51,7 +51,7 @@ TVersionDialog::TVersionDialog(HWND owner)
     pluginInfoList_.SetFont(static_cast<HFONT>(listFont_.get()));
     pluginInfoList_.SetRowHeight(kRowHeight);
     pluginInfoList_.SetColor(kBlack);
-    pluginInfoList_.TabStops().Add(kListTabStop);
+    pluginInfoList_.TabStops().Add(std::to_wstring(kListTabStop));
     pluginInfoList_.OnDrawItem = [this](const TListDrawItem& item) { PluginInfoListDrawItem(item); };
 
     versionOkBtn_.Create(Handle(), IDC_VERSION_OK, L"OK", kOk, BS_DEFPUSHBUTTON);
@@ -139,7 +139,7 @@ void TVersionDialog::PluginInfoListDrawItem(const TListDrawItem& item) {
     const std::wstring text = pluginInfoList_.Item(item.index);
     const TSelectObject font(item.dc, listFont_.get());
     const TTextColors colors(item.dc, kWhite);
-    const int stop = std::stoi(pluginInfoList_.TabStops().Get(0));
+    const int stop = kListTabStop;
     TabbedTextOutW(item.dc, row.left + kRowTextLeft, row.top, text.c_str(), static_cast<int>(text.size()), 1, &stop,
                    row.left + kRowTextLeft);
 }
