@@ -4,8 +4,10 @@
 #include <utility>
 
 #include "app/FullScreen_win.h"
+#include "app/HelpFile_win.h"
 #include "app/ImgView_win.h"
 #include "forms/SetUp_win.h"
+#include "forms/Version_win.h"
 #include "resources/ResourceIds.h"
 #include "toolkit/Application_win.h"
 #include "toolkit/Prompt.h"
@@ -381,6 +383,11 @@ void TSPIMain::SetUpClick() {
     dialog.ExecuteSetUp(plugins_.get(), saveFolder_);
 }
 
+void TSPIMain::AboutClick() {
+    TVersionDialog dialog(Handle());
+    dialog.Show(plugins_.get());
+}
+
 bool TSPIMain::OnCommand(int id, int, HWND) {
     switch (id) {
     case IDM_MAIN_EXIT: Close(); return true;
@@ -395,8 +402,8 @@ bool TSPIMain::OnCommand(int id, int, HWND) {
     case IDM_MAIN_COPY_MOVE: CopyMoveClick(); return true;
     case IDM_LIST_SHOW: if (FirstSelectedRow() >= 0) ShowMember(FirstSelectedRow(), false); return true;
     case IDM_MAIN_SETUP: SetUpClick(); return true;
-    case IDM_MAIN_HELP: CommandNotAvailable(L"説明を表示"); return true;
-    case IDM_MAIN_ABOUT: CommandNotAvailable(L"バージョン情報"); return true;
+    case IDM_MAIN_HELP: ShowHelp(Handle()); return true;
+    case IDM_MAIN_ABOUT: AboutClick(); return true;
     }
     return false;
 }

@@ -183,6 +183,9 @@ private:
     bool Page(bool forward, bool ask, bool fullScreen);
     bool HasCurrentRow() const;
 
+    // "バージョン情報": the version dialog with the loaded plug-ins.
+    void AboutClick();
+
     // Commands of windows not yet part of the program
     void CommandNotAvailable(const std::wstring& command);
 

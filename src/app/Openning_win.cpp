@@ -1,7 +1,6 @@
 #include "app/Openning_win.h"
 
 #include "resources/ResourceIds.h"
-#include "toolkit/PaintGuards_win.h"
 
 namespace {
 
@@ -38,19 +37,11 @@ void TOpenningDlg::OnPaint(HDC dc) {
     // The title at the upper left over its shadow, the version line below it towards the right.
     const HFONT title = static_cast<HFONT>(titleFont_.get());
     const HFONT version = static_cast<HFONT>(versionFont_.get());
-    const TCaption captions[] = {
-        {kTitle, title, kSilver, RECT{24 + kShadow, 18 + kShadow, 344 + kShadow, 70 + kShadow}, false},
-        {kTitle, title, kBlack, RECT{24, 18, 344, 70}, false},
-        {kVersion, version, kBlack, RECT{24, 80, 344, 104}, true},
+    const TBackgroundCaption captions[] = {
+        {kTitle, title, kSilver, RECT{24 + kShadow, 18 + kShadow, 344 + kShadow, 70 + kShadow}},
+        {kTitle, title, kBlack, RECT{24, 18, 344, 70}},
+        {kVersion, version, kBlack, RECT{24, 80, 344, 104}, DT_RIGHT},
     };
-    for (const TCaption& caption : captions) DrawCaption(buffer.DC(), caption);
+    DrawCaptions(buffer.DC(), captions);
     buffer.CopyTo(dc);
-}
-
-void TOpenningDlg::DrawCaption(HDC dc, const TCaption& caption) {
-    const TSelectObject font(dc, caption.font);
-    const TTextColors colors(dc, caption.color);
-    RECT bounds = caption.bounds;
-    DrawTextW(dc, caption.text, -1, &bounds,
-              DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP | (caption.rightAligned ? DT_RIGHT : DT_LEFT));
 }

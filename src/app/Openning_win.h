@@ -24,17 +24,6 @@ protected:
     void OnPaint(HDC dc) override;
 
 private:
-    // A caption drawn transparently over the background, from its top-left corner or, with
-    // rightAligned, ending at its right edge.
-    struct TCaption {
-        const wchar_t* text;
-        HFONT font;
-        COLORREF color;
-        RECT bounds;
-        bool rightAligned;
-    };
-    static void DrawCaption(HDC dc, const TCaption& caption);
-
     TBevelBackground background_;
     TUniqueGdiObject titleFont_;
     TUniqueGdiObject versionFont_;

@@ -5,6 +5,7 @@
 #include "imaging/PxDIB_win.h"
 #include "imaging/PxGraph.h"
 #include "toolkit/Exceptions.h"
+#include "toolkit/PaintGuards_win.h"
 #include "toolkit/SystemInfo.h"
 
 TPaintBuffer::TPaintBuffer(int width, int height)
@@ -51,4 +52,17 @@ void TBevelBackground::Paint(TPaintBuffer& buffer, std::span<const TBevelBand> f
     const TPixels32 pixels = buffer.Pixels();
     TilePixels(pixels, tile_, tileWidth_, tileHeight_);
     ApplyBevel(pixels, frame);
+}
+
+void DrawCaptions(HDC dc, std::span<const TBackgroundCaption> captions) {
+    for (const TBackgroundCaption& caption : captions) {
+        RECT bounds = caption.bounds;
+        if (caption.background != CLR_INVALID) {
+            const TUniqueGdiObject brush(CreateSolidBrush(caption.background));
+            FillRect(dc, &bounds, static_cast<HBRUSH>(brush.get()));
+        }
+        const TSelectObject font(dc, caption.font);
+        const TTextColors colors(dc, caption.color);
+        DrawTextW(dc, caption.text, -1, &bounds, DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP | caption.format);
+    }
 }

@@ -35,6 +35,19 @@ private:
     TSelectObject selection_;  // declared last: undone before the section and the context go
 };
 
+// A line of text drawn over the background: transparently, or on a fill of its own colour when
+// background is not CLR_INVALID. format: DT_LEFT, DT_CENTER or DT_RIGHT within the bounds (the text
+// is not clipped to them).
+struct TBackgroundCaption {
+    const wchar_t* text;
+    HFONT font;
+    COLORREF color;
+    RECT bounds;
+    UINT format = DT_LEFT;
+    COLORREF background = CLR_INVALID;
+};
+void DrawCaptions(HDC dc, std::span<const TBackgroundCaption> captions);
+
 // The background of the splash and the version dialog: a picture repeated from the top-left
 // corner, under a raised frame.
 class TBevelBackground {

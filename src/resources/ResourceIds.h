@@ -174,3 +174,7 @@
 #define IDC_PLUGININFO_EXT 630
 #define IDC_PLUGININFO_OK 631
 #define IDC_PLUGININFO_CHECK 632
+
+// The version dialog's controls.
+#define IDC_VERSION_PLUGIN_LIST 650
+#define IDC_VERSION_OK 651

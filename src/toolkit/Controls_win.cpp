@@ -235,7 +235,33 @@ bool TPageControl::Reflected(UINT msg, WPARAM, LPARAM lp, LRESULT& result) {
     return true;
 }
 
-// ---- TListBox
+// ---- TListBoxBase, TListBox
+
+void TListBoxBase::SetColor(COLORREF color) {
+    brush_ = SolidBrush(color);
+    color_ = color;
+    Invalidate();
+}
+
+bool TListBoxBase::ReflectPainting(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    switch (msg) {
+    case WM_CTLCOLORLISTBOX:
+        if (!brush_) return false;
+        SetBkColor(reinterpret_cast<HDC>(wp), color_);
+        result = reinterpret_cast<LRESULT>(brush_.get());
+        return true;
+    case WM_DRAWITEM: {
+        const auto* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+        if (dis->itemID == static_cast<UINT>(-1)) return false;  // an empty list with the focus
+        if (OnDrawItem)
+            OnDrawItem(TListDrawItem{dis->hDC, static_cast<int>(dis->itemID), dis->rcItem,
+                                     (dis->itemState & ODS_SELECTED) != 0, (dis->itemState & ODS_FOCUS) != 0});
+        result = TRUE;
+        return true;
+    }
+    }
+    return false;
+}
 
 void TListBox::Create(HWND parent, int id, const RECT& bounds, DWORD style) {
     CreateControl(WC_LISTBOXW, kChild | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | style,
@@ -436,12 +462,6 @@ void TDataListBox::SetSelected(int index, bool selected) {
     SendMessageW(Handle(), LB_SETSEL, selected, static_cast<LPARAM>(index));
 }
 
-void TDataListBox::SetColor(COLORREF color) {
-    brush_ = SolidBrush(color);
-    color_ = color;
-    Invalidate();
-}
-
 LRESULT TDataListBox::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_RBUTTONDOWN && OnRightButtonDown) {
         OnRightButtonDown(POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
@@ -464,21 +484,8 @@ LRESULT TDataListBox::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 bool TDataListBox::Reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    if (ReflectPainting(msg, wp, lp, result)) return true;
     switch (msg) {
-    case WM_CTLCOLORLISTBOX:
-        if (!brush_) return false;
-        SetBkColor(reinterpret_cast<HDC>(wp), color_);
-        result = reinterpret_cast<LRESULT>(brush_.get());
-        return true;
-    case WM_DRAWITEM: {
-        const auto* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
-        if (dis->itemID == static_cast<UINT>(-1)) return false;  // an empty list with the focus
-        if (OnDrawItem)
-            OnDrawItem(TDrawItem{dis->hDC, static_cast<int>(dis->itemID), dis->rcItem,
-                                 (dis->itemState & ODS_SELECTED) != 0, (dis->itemState & ODS_FOCUS) != 0});
-        result = TRUE;
-        return true;
-    }
     case WM_COMMAND:
         if (HIWORD(wp) == LBN_SELCHANGE) Raise(OnClick);
         else if (HIWORD(wp) == LBN_DBLCLK) Raise(OnDblClick);

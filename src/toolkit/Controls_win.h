@@ -138,10 +138,37 @@ private:
     std::vector<std::unique_ptr<TPage>> pages_;  // children of the control, destroyed with it
 };
 
-// A list box of text lines, with a single selection.
-class TListBox : public TControl {
+// A row of an owner-drawn list box, to be drawn by its owner.
+struct TListDrawItem {
+    HDC dc;
+    int index;
+    RECT rect;
+    bool selected;
+    bool focused;
+};
+
+// What the kinds of list box share: the background colour where no row is drawn, and rows drawn
+// by the owner (for a list made with an owner-draw style).
+class TListBoxBase : public TControl {
 public:
-    // style: further LBS_ styles (LBS_USETABSTOPS and the like).
+    // The system's window colour until set.
+    void SetColor(COLORREF color);
+    COLORREF Color() const { return color_; }
+    std::function<void(const TListDrawItem&)> OnDrawItem;
+
+protected:
+    // The colour and drawing notifications; true when handled.
+    bool ReflectPainting(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+
+private:
+    COLORREF color_ = GetSysColor(COLOR_WINDOW);
+    TUniqueGdiObject brush_;  // null: the system's window brush
+};
+
+// A list box of text lines, with a single selection.
+class TListBox : public TListBoxBase {
+public:
+    // style: further LBS_ styles (LBS_USETABSTOPS, LBS_OWNERDRAWFIXED and the like).
     void Create(HWND parent, int id, const RECT& bounds, DWORD style = 0);
     int Add(const std::wstring& item);
     void Clear() { SendMessageW(Handle(), LB_RESETCONTENT, 0, 0); }
@@ -149,6 +176,13 @@ public:
     std::wstring Item(int index) const;
     int ItemIndex() const { return static_cast<int>(SendMessageW(Handle(), LB_GETCURSEL, 0, 0)); }
     void SetItemIndex(int index) { SendMessageW(Handle(), LB_SETCURSEL, static_cast<WPARAM>(index), 0); }
+    // Pixels from the top of one row to the next.
+    void SetRowHeight(int height) { SendMessageW(Handle(), LB_SETITEMHEIGHT, 0, height); }
+
+protected:
+    bool Reflected(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
+        return ReflectPainting(msg, wp, lp, result);
+    }
 };
 
 // A progress bar that keeps its position itself and tells the control only when the bar it draws
@@ -217,15 +251,9 @@ protected:
 // A multi-selection list of fixed row height that holds only its row count (a list box with
 // LBS_NODATA): the owner keeps the rows and draws each visible one in OnDrawItem. Accessibility
 // tools read the count and the selection from the list box itself.
-class TDataListBox : public TControl {
+class TDataListBox : public TListBoxBase {
 public:
-    struct TDrawItem {
-        HDC dc;
-        int index;
-        RECT rect;
-        bool selected;
-        bool focused;
-    };
+    using TDrawItem = TListDrawItem;
 
     // multiSelect: rows are chosen with Shift and Ctrl; otherwise one row at most is selected.
     void Create(HWND parent, int id, const RECT& bounds, int rowHeight, bool multiSelect = true);
@@ -239,11 +267,7 @@ public:
     int FocusedRow() const { return static_cast<int>(SendMessageW(Handle(), LB_GETCARETINDEX, 0, 0)); }
     void SetFocusedRow(int index) { SendMessageW(Handle(), LB_SETCARETINDEX, static_cast<WPARAM>(index), FALSE); }
     int TopRow() const { return static_cast<int>(SendMessageW(Handle(), LB_GETTOPINDEX, 0, 0)); }
-    // The background of the list where no row is drawn; the system's window colour until set.
-    void SetColor(COLORREF color);
-    COLORREF Color() const { return color_; }
 
-    std::function<void(const TDrawItem&)> OnDrawItem;
     // The text of a row, asked by LB_GETTEXT and LB_GETTEXTLEN (which the list itself cannot
     // answer: it holds no strings).
     std::function<std::wstring(int)> OnGetText;
@@ -257,8 +281,6 @@ protected:
 
 private:
     bool MultiSelect() const { return (GetWindowLongPtrW(Handle(), GWL_STYLE) & LBS_EXTENDEDSEL) != 0; }
-    COLORREF color_ = GetSysColor(COLOR_WINDOW);
-    TUniqueGdiObject brush_;  // null: the system's window brush
 };
 
 // A header over a data list box, the list's rows drawn column by column under the sections.

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/InstallScope.h"
+
 // Where the folder picker's tree starts and what it shows.
 struct TFolderRequest {
     std::wstring caption;        // the text above the tree
@@ -65,16 +67,7 @@ TFileDialogs& CurrentFileDialogs();
 TFileDialogs* SetCurrentFileDialogs(TFileDialogs* dialogs);
 
 // Installs a set for the lifetime of a scope.
-class TFileDialogsScope {
-public:
-    explicit TFileDialogsScope(TFileDialogs& dialogs) : previous_(SetCurrentFileDialogs(&dialogs)) {}
-    ~TFileDialogsScope() { SetCurrentFileDialogs(previous_); }
-    TFileDialogsScope(const TFileDialogsScope&) = delete;
-    TFileDialogsScope& operator=(const TFileDialogsScope&) = delete;
-
-private:
-    TFileDialogs* previous_;
-};
+using TFileDialogsScope = TInstallScope<TFileDialogs, SetCurrentFileDialogs>;
 
 // Answers from scripts, one per kind of dialog, in order, and records every request. A script
 // that has run out answers as if the user cancelled.

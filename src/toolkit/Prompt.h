@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/InstallScope.h"
+
 enum class TPromptKind { pkInformation, pkConfirmation, pkWarning, pkError };
 enum class TPromptButtons { pbOK, pbYesNo, pbYesNoCancel };
 // paNone: the box was closed without one of its buttons.
@@ -43,16 +45,7 @@ private:
 };
 
 // Installs a prompt for the lifetime of a scope.
-class TPromptScope {
-public:
-    explicit TPromptScope(TPrompt& prompt) : previous_(SetCurrentPrompt(&prompt)) {}
-    ~TPromptScope() { SetCurrentPrompt(previous_); }
-    TPromptScope(const TPromptScope&) = delete;
-    TPromptScope& operator=(const TPromptScope&) = delete;
-
-private:
-    TPrompt* previous_;
-};
+using TPromptScope = TInstallScope<TPrompt, SetCurrentPrompt>;
 
 // The prompt shown by default; defined per platform (message boxes on Windows).
 TPrompt& DefaultPrompt();
