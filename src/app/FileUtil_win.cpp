@@ -1,7 +1,6 @@
 #include <windows.h>
 
 #include "app/FileUtil.h"
-#include "app/SaveTarget.h"
 #include "toolkit/Exceptions.h"
 #include "toolkit/Prompt.h"
 #include "toolkit/SystemInfo.h"
@@ -50,9 +49,11 @@ bool CopyToNewFile(const std::wstring& source, const std::wstring& target) {
 // Replaces target by a copy of source. The copy is made beside the target under a temporary name
 // first, so that a copy that fails leaves the old target as it was.
 bool CopyReplacing(const std::wstring& source, const std::wstring& target) {
-    const std::wstring folder = FolderPart(target);
+    // The folder with its separator ("C:\\" for a file at a drive's root).
+    const size_t cut = target.find_last_of(L"\\/:");
+    const std::wstring folder = cut == std::wstring::npos ? L"." : target.substr(0, cut + 1);
     wchar_t temp[MAX_PATH]{};
-    if (!GetTempFileNameW(folder.empty() ? L"." : folder.c_str(), L"vv", 0, temp)) return false;
+    if (!GetTempFileNameW(folder.c_str(), L"vv", 0, temp)) return false;
     if (CopyFileW(source.c_str(), temp, FALSE) && MoveFileExW(temp, target.c_str(), MOVEFILE_REPLACE_EXISTING))
         return true;
     DeleteFileW(temp);
