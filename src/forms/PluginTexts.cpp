@@ -55,10 +55,6 @@ int SelectedPluginRow(int firstSelected, int rowCount) {
     return firstSelected >= 0 && firstSelected < rowCount ? firstSelected : 0;
 }
 
-std::wstring PluginConfigErrorMessage(const std::wstring& pluginFileName, int code) {
-    return PluginFileTitle(pluginFileName) + L" の設定ダイアログはエラーを返しました。(" + std::to_wstring(code) +
-           L")";
-}
 
 std::wstring MissingSaveFolderMessage(const std::wstring& folder, const std::wstring& programFolder) {
     return folder + kBreak + L"は存在しません。保存先フォルダを" + kBreak + programFolder + kBreak + L"に設定します。";

@@ -53,9 +53,6 @@ TPluginButtons PluginButtonStates(int selectedCount, const std::wstring& firstSe
 // -1 when the list is empty.
 int SelectedPluginRow(int firstSelected, int rowCount);
 
-// The plug-in's configuration dialog answered an error code.
-std::wstring PluginConfigErrorMessage(const std::wstring& pluginFileName, int code);
-
 // The save folder named no existing folder and becomes the program's folder.
 std::wstring MissingSaveFolderMessage(const std::wstring& folder, const std::wstring& programFolder);
 

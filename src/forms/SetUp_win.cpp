@@ -115,17 +115,14 @@ void TSetUpDialog::PluginInfoListChange() {
 void TSetUpDialog::PluginSetupBtnClick() {
     TSPI* spi = SelectedPlugin();
     if (!spi || !spi->HasConfigurationDlg()) return;
-    // The plug-in's own dialog is foreign code: its error answer, or the host refusing the call, is
-    // told to the user and the settings dialog goes on.
-    int result = 0;
+    // The plug-in's own dialog is foreign code, called through the host's guards. What it answers
+    // is its own business (many answer -1 for a dialog they do not have) and is not an error of
+    // this program; only the host refusing the call is told, and the settings dialog goes on.
     try {
-        result = spi->ConfigurationDlg(Handle(), 1);
+        spi->ConfigurationDlg(Handle(), 1);
     } catch (const Exception& e) {
         CurrentPrompt().Ask(TPromptKind::pkError, e.Message(), TPromptButtons::pbOK);
-        return;
     }
-    if (result != 0)
-        CurrentPrompt().Ask(TPromptKind::pkError, PluginConfigErrorMessage(spi->FileName(), result), TPromptButtons::pbOK);
 }
 
 void TSetUpDialog::PluginInfoBtnClick() {

@@ -11,22 +11,27 @@ const int kSpecialFolders[] = {CSIDL_DESKTOP,   CSIDL_DESKTOP, CSIDL_DRIVES,  CS
                                CSIDL_STARTMENU, CSIDL_STARTUP,  CSIDL_TEMPLATES};
 
 // The main window is disabled while the dialog runs, and enabled and brought to the front again
-// on every way out.
+// on every way out. A main window that was disabled already (another modal dialog of the program,
+// such as the settings dialog, opened the picker) stays disabled: enabling it would let the user
+// reach the main window behind that dialog.
 class TMainWindowDisabled {
 public:
     explicit TMainWindowDisabled(HWND window) : window_(window) {
-        if (window_) EnableWindow(window_, FALSE);
+        // EnableWindow answers whether the window was disabled before.
+        if (window_) wasDisabled_ = EnableWindow(window_, FALSE) != FALSE;
     }
     ~TMainWindowDisabled() {
         if (!window_ || !IsWindow(window_)) return;
-        EnableWindow(window_, TRUE);
-        BringWindowToTop(window_);
+        // The shell's dialog may enable its owner as it ends, whatever the owner was before.
+        EnableWindow(window_, !wasDisabled_);
+        if (!wasDisabled_) BringWindowToTop(window_);
     }
     TMainWindowDisabled(const TMainWindowDisabled&) = delete;
     TMainWindowDisabled& operator=(const TMainWindowDisabled&) = delete;
 
 private:
     HWND window_;
+    bool wasDisabled_ = false;
 };
 
 bool IsFolderOrHasSubFolders(LPCITEMIDLIST absolute) {

@@ -141,11 +141,47 @@ int TForm::ShowModal() {
     return modalResult_ == mrNone ? mrCancel : modalResult_;
 }
 
+namespace {
+
+// The id of a push button among the window's own controls drawn as the default one; 0 for none.
+int DefaultButtonId(HWND window) {
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t cls[16]{};
+        GetClassNameW(child, cls, 16);
+        const LONG style = GetWindowLongW(child, GWL_STYLE);
+        if (_wcsicmp(cls, L"Button") == 0 && (style & BS_TYPEMASK) == BS_DEFPUSHBUTTON && (style & WS_VISIBLE))
+            return GetDlgCtrlID(child);
+    }
+    return 0;
+}
+
+}  // namespace
+
 LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_ACTIVATE:
         if (LOWORD(wp) != WA_INACTIVE) Application().SetActiveForm(this);
         else if (Application().ActiveForm() == this) Application().SetActiveForm(nullptr);
+        if (dialogKeys_) {
+            if (LOWORD(wp) == WA_INACTIVE) {
+                HWND focus = GetFocus();
+                lastFocus_ = focus && IsChild(Handle(), focus) ? focus : nullptr;
+            } else if (!HIWORD(wp)) {  // not while minimised
+                HWND focus = lastFocus_ && IsChild(Handle(), lastFocus_) && IsWindowVisible(lastFocus_) &&
+                                     IsWindowEnabled(lastFocus_)
+                                 ? lastFocus_
+                                 : GetNextDlgTabItem(Handle(), nullptr, FALSE);
+                if (focus) {
+                    SetFocus(focus);
+                    return 0;
+                }
+            }
+        }
+        break;
+    case DM_GETDEFID:
+        if (dialogKeys_) {
+            if (const int id = DefaultButtonId(Handle())) return MAKELRESULT(id, DC_HASDEFID);
+        }
         break;
     case WM_ACTIVATEAPP: Application().ActivationChanged(wp != FALSE); break;
     case WM_CLOSE:

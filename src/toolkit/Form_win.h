@@ -84,7 +84,9 @@ public:
     void LoadAcceleratorTable(int id);
     HACCEL Accelerators() const { return accel_; }
     HMENU Menu() const { return GetMenu(Handle()); }
-    // Tab and arrow keys move between the controls (IsDialogMessage in the loop).
+    // Tab and arrow keys move between the controls (IsDialogMessage in the loop), Enter presses the
+    // default push button, and the form gives the keyboard focus back to a control whenever it is
+    // activated: the one that had it, or the first one Tab reaches.
     void SetDialogKeys(bool on) { dialogKeys_ = on; }
     bool DialogKeys() const { return dialogKeys_; }
     void SetCloseAction(TCloseAction action) { closeAction_ = action; }
@@ -110,6 +112,7 @@ private:
     int modalResult_ = mrNone;
     bool modal_ = false;
     bool dialogKeys_ = false;
+    HWND lastFocus_ = nullptr;  // the control that had the focus when the form was deactivated
     TCloseAction closeAction_ = TCloseAction::caHide;
     std::unique_ptr<THints> hints_;
 };

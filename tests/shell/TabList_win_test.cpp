@@ -46,8 +46,9 @@ int InkStart(HWND list) {
     RECT row{};
     SendMessageW(list, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
     TWindowDC dc(list);
-    for (int x = row.left; x < row.right; ++x)
-        for (int y = row.top; y < row.bottom; ++y)
+    // Inside the row's edge, where a focused list draws its dotted focus rectangle.
+    for (int x = row.left + 1; x < row.right - 1; ++x)
+        for (int y = row.top + 1; y < row.bottom - 1; ++y)
             if (const COLORREF c = GetPixel(dc.get(), x, y); GetRValue(c) + GetGValue(c) + GetBValue(c) < 3 * 128) return x;
     return -1;
 }

@@ -267,6 +267,32 @@ TEST(Form, MenuAndAcceleratorsFromResources) {
     EXPECT_EQ(form.commands, (std::vector<int>{IDM_TEST_REFRESH, IDM_TEST_EXIT}));
 }
 
+// A form that asks for dialog keys behaves as a dialog: shown, the first control Tab reaches has the
+// keyboard; Enter in a field presses the default button.
+TEST(DialogKeysForm, FocusesItsFirstControlAndEnterPressesTheDefaultButton) {
+    Application().Initialize();
+    TForm form;
+    form.Create(L"TDialogKeysForm", L"ダイアログ", 300, 120, WS_POPUP | WS_CAPTION | WS_SYSMENU);
+    form.SetDialogKeys(true);
+    TEdit edit;
+    TButton ok, cancel;
+    edit.Create(form.Handle(), 20, RECT{10, 10, 290, 34});
+    ok.Create(form.Handle(), IDOK, L"OK", RECT{130, 80, 200, 105}, BS_DEFPUSHBUTTON);
+    cancel.Create(form.Handle(), IDCANCEL, L"Cancel", RECT{210, 80, 290, 105});
+    ok.OnClick = [&] { form.SetModalResult(mrOK); };
+    cancel.OnClick = [&] { form.SetModalResult(mrCancel); };
+    HWND focused = nullptr;
+    TModalSteps steps({
+        [&] {
+            focused = GetFocus();
+            PostMessageW(edit.Handle(), WM_KEYDOWN, VK_RETURN, 0x001C0001);
+            PostMessageW(edit.Handle(), WM_KEYUP, VK_RETURN, 0xC01C0001);
+        },
+    });
+    EXPECT_EQ(form.ShowModal(), mrOK);
+    EXPECT_EQ(focused, edit.Handle());
+}
+
 TEST(Application, ProcessMessagesHandlesWhatWaitsAndLeavesAQuitToTheLoop) {
     TTestForm form;
     int clicks = 0;
