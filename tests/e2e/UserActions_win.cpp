@@ -283,6 +283,17 @@ bool DropFiles(HWND target, const std::vector<std::wstring>& paths, bool control
     return posted;
 }
 
+TStepShots::TStepShots(std::wstring walk) : walk_(std::move(walk)) {
+    const std::wstring folder = StepShotFolder();
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((folder + L"\\" + walk_ + L"-*.png").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        DeleteFileW((folder + L"\\" + found.cFileName).c_str());
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+}
+
 void TStepShots::Shot(HWND window, const std::wstring& step) {
     wchar_t number[8];
     swprintf(number, 8, L"%02d", next_++);

@@ -50,7 +50,8 @@ bool DropFiles(HWND target, const std::vector<std::wstring>& paths, bool control
 // other process paints on its own time: each is taken once it has had a moment to draw.
 class TStepShots {
 public:
-    explicit TStepShots(std::wstring walk) : walk_(std::move(walk)) {}
+    // Removes the walk's screenshots of an earlier run.
+    explicit TStepShots(std::wstring walk);
     void Shot(HWND window, const std::wstring& step);
 
 private:

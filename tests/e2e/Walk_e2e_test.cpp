@@ -327,7 +327,7 @@ int PluginRow(HWND listView, const std::wstring& fileName) {
     return -1;
 }
 
-TEST(ProgramWalk, ChangesTheSaveFolderInTheSettingsAndChecksFilesWithAPlugin) {
+TEST(ProgramWalk, SettingsPluginInformationAndVersionDialogs) {
     TTempDir folder;
     TTempDir work;
     TStepShots shots(L"settings");
@@ -395,6 +395,16 @@ TEST(ProgramWalk, ChangesTheSaveFolderInTheSettingsAndChecksFilesWithAPlugin) {
     EXPECT_EQ(WindowText(edit), save);
     PressButton(settings, IDC_SETUP_OK);
     EXPECT_TRUE(WaitForShown(settings, false));
+
+    // The version dialog lists the two plug-ins.
+    ChooseMenuCommand(program.MainWindow(), IDM_MAIN_ABOUT);
+    HWND version = program.WaitForWindow(L"TVersionDialog");
+    ASSERT_TRUE(version);
+    EXPECT_EQ(WindowText(version), L"ﾊﾞｰｼﾞｮﾝ情報");
+    EXPECT_EQ(ListCount(FindDescendant(version, IDC_VERSION_PLUGIN_LIST)), 2);
+    shots.Shot(version, L"version-dialog");
+    PressButton(version, IDC_VERSION_OK);
+    EXPECT_TRUE(WaitForShown(version, false));
     EXPECT_EQ(program.Close(), 0u);
 
     // The save folder is removed while the program is not running: at the next start the settings
