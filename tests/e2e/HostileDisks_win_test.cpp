@@ -85,7 +85,7 @@ TEST(HostileDisks, SavingToAReadOnlyFolderSaysSoAndWritesNothing) {
 TEST(HostileDisks, SavingToAFullDiskSaysSoAndLeavesNoHalfFile) {
     const std::wstring full = Environment(L"VV_FULL_FOLDER");
     ASSERT_FALSE(full.empty());
-    TStepShots shots(L"disks-full");
+    TStepShots shots(L"disks-saving");
     // checker.bmp, the fourth member, is 57,654 bytes; the disk has room for less.
     const std::vector<std::wstring> messages = SaveFirstRowTo(full, 3, shots, L"save-to-full-disk");
     ASSERT_EQ(messages.size(), 2u) << "the question, then the failure: " << Joined(messages);
@@ -130,7 +130,7 @@ std::vector<unsigned char> ReadBytes(const std::wstring& path) {
 TEST(HostileDisks, MovingOntoAFullDiskKeepsTheSourceAndTheFileItWouldReplace) {
     const std::wstring full = Environment(L"VV_FULL_FOLDER");
     ASSERT_FALSE(full.empty());
-    TStepShots shots(L"disks-full-move");
+    TStepShots shots(L"disks-moving");
     TTempDir folder;
     TTempDir work;
     std::vector<unsigned char> bytes(200000, 0x55);
