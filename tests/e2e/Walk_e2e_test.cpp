@@ -107,6 +107,11 @@ bool WaitForFile(const std::wstring& path) {
     return WaitFor([](void* p) { return Exists(*static_cast<std::wstring*>(p)); }, const_cast<std::wstring*>(&path));
 }
 
+// A moved file's source goes once its copy is complete: after the copy appears, not with it.
+bool WaitForGone(const std::wstring& path) {
+    return WaitFor([](void* p) { return !Exists(*static_cast<std::wstring*>(p)); }, const_cast<std::wstring*>(&path));
+}
+
 // Starts the program with a settings file whose save folder is given.
 void PresetSaveFolder(const TProgramDriver& program, const std::wstring& folder) {
     WritePrivateProfileStringW(L"FolderSetting", L"BrowseFolder", folder.c_str(), program.IniPath().c_str());
@@ -273,8 +278,8 @@ TEST(ProgramWalk, CopiesThreeFilesWithNumberedNamesAndMovesTwo) {
     // Converted to bitmaps, as the dialog's format choice says.
     EXPECT_TRUE(WaitForFile(moved + L"\\a.BMP"));
     EXPECT_TRUE(WaitForFile(moved + L"\\d.BMP"));
-    EXPECT_FALSE(Exists(pictures + L"\\a.bmp"));
-    EXPECT_FALSE(Exists(pictures + L"\\d.bmp"));
+    EXPECT_TRUE(WaitForGone(pictures + L"\\a.bmp"));
+    EXPECT_TRUE(WaitForGone(pictures + L"\\d.bmp"));
     EXPECT_TRUE(WaitForRows(list, {L"b.bmp", L"c.bmp"})) << "the list is refreshed after the move";
     shots.Shot(main, L"moved");
     EXPECT_EQ(program.Close(), 0u);
