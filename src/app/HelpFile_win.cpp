@@ -47,5 +47,14 @@ void ShowHelp(HWND owner) {
         CurrentPrompt().Ask(TPromptKind::pkError, HelpMissingText(program), TPromptButtons::pbOK);
         return;
     }
-    CurrentHelpViewer().Open(owner, choice.path);
+    try {
+        CurrentHelpViewer().Open(owner, choice.path);
+    } catch (const Exception&) {
+        // A system that can no longer show WinHelp files may refuse the .HLP: the page beside it
+        // is shown instead, when there is one.
+        const THelpChoice page = ChooseHelpFile(
+            program, [&](const std::wstring& path) { return path != choice.path && IsExistingFile(path); });
+        if (choice.kind != THelpKind::hkHlp || page.kind == THelpKind::hkNone) throw;
+        CurrentHelpViewer().Open(owner, page.path);
+    }
 }

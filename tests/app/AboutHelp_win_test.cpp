@@ -17,19 +17,26 @@
 #include "forms/Version_win.h"
 #include "resources/ResourceIds.h"
 #include "toolkit/Prompt.h"
+#include "toolkit/Exceptions.h"
 #include "toolkit/WinPath_win.h"
 
 namespace {
 
-// Records the files it is asked to show.
+// Records the files it is asked to show; with refuseWinHelp it cannot show a .HLP file, as a
+// system without WinHelp.
 class TRecordingHelpViewer : public THelpViewer {
 public:
+    explicit TRecordingHelpViewer(bool refuseWinHelp) : refuseWinHelp_(refuseWinHelp) {}
     void Open(HWND owner, const std::wstring& path) override {
         owners.push_back(owner);
         paths.push_back(path);
+        if (refuseWinHelp_ && path.ends_with(L".HLP")) throw Exception(L"WinHelp はありません。");
     }
     std::vector<HWND> owners;
     std::vector<std::wstring> paths;
+
+private:
+    bool refuseWinHelp_;
 };
 
 std::wstring ProgramName() { return ModuleFileName(nullptr).substr(ModuleFolder(nullptr).size() + 1); }
@@ -69,21 +76,25 @@ TEST_F(AboutHelpTest, HelpCommandAndF1OpenTheHelpFileOrSayThereIsNone) {
     const std::wstring base = program / ProgramName();
     const std::wstring hlp = WithExtension(base, L".HLP"), page = WithExtension(base, L".html");
     struct TCase {
-        bool hlp, page;
-        std::wstring opened;  // empty: the message instead
+        bool hlp, page, refuseWinHelp;
+        std::vector<std::wstring> opened;  // what the viewer was asked to show; none: the message
     };
-    const TCase cases[] = {{true, true, hlp}, {false, true, page}, {true, false, hlp}, {false, false, L""}};
+    const TCase cases[] = {{true, true, false, {hlp}},
+                           {false, true, false, {page}},
+                           {true, false, false, {hlp}},
+                           {true, true, true, {hlp, page}},
+                           {false, false, false, {}}};
     main = std::make_unique<TSPIMain>();
     main->Show();
     for (const TCase& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.hlp << c.page);
+        SCOPED_TRACE(testing::Message() << c.hlp << c.page << c.refuseWinHelp);
         DeleteFileW(hlp.c_str());
         DeleteFileW(page.c_str());
         if (c.hlp) WriteFileText(hlp, "help");
         if (c.page) WriteFileText(page, "<html></html>");
         for (const bool byKey : {false, true}) {
             SCOPED_TRACE(byKey ? "F1" : "menu");
-            TRecordingHelpViewer viewer;
+            TRecordingHelpViewer viewer(c.refuseWinHelp);
             const THelpViewerScope viewerScope(viewer);
             TScriptedPrompt prompt({TPromptAnswer::paOK});
             const TPromptScope promptScope(prompt);
@@ -104,8 +115,8 @@ TEST_F(AboutHelpTest, HelpCommandAndF1OpenTheHelpFileOrSayThereIsNone) {
                 EXPECT_EQ(prompt.Questions()[0].text, L"ヘルプファイルが見つかりません。\n\r" + hlp + L"\n\r" + page);
             } else {
                 EXPECT_TRUE(prompt.Questions().empty());
-                EXPECT_EQ(viewer.paths, std::vector<std::wstring>{c.opened});
-                EXPECT_EQ(viewer.owners, std::vector<HWND>{main->Handle()});
+                EXPECT_EQ(viewer.paths, c.opened);
+                EXPECT_EQ(viewer.owners, std::vector<HWND>(c.opened.size(), main->Handle()));
             }
         }
     }
