@@ -334,11 +334,18 @@ TPxPixelFormat TPxInternalDIB::GetPixelFormat() const {
 
 // ---- BMP reader ----------------------------------------------------------------------------------
 
-// Reads a BMP file from the stream's position: file header, information header (40, 108 or 124
-// bytes; the larger ones are kept as a 40-byte header) or core header (12 bytes), colour data and
-// pixels. 16- and 32-bit pictures are widened to 24 bits as they are read. Every size the file
-// claims is checked against the stream before a store is taken.
-void TPxInternalDIB::LoadFromStream(TStream& stream) {
+// What the headers of a BMP file say: the record as read (16/32 bits not widened yet), where the
+// pixel data starts, and how many bytes of it are stored (widened ones for 16/32 bits).
+struct TPxInternalDIB::TBmpLayout {
+    DIBInfos Infos{};
+    uint64_t StoreSize = 0;
+};
+
+// Reads the file header, the information header (40, 108 or 124 bytes; the larger ones are kept as
+// a 40-byte header) or core header (12 bytes) and the colour data, and leaves the stream at the
+// pixels. Every size the file claims is checked against the stream here, so that reading the pixels
+// afterwards cannot run past its end.
+TPxInternalDIB::TBmpLayout TPxInternalDIB::ReadBmpLayout(TStream& stream) {
     const int64_t start = stream.Position();
     const int64_t end = stream.Size();
 
@@ -350,7 +357,8 @@ void TPxInternalDIB::LoadFromStream(TStream& stream) {
     uint32_t headerSize;
     stream.ReadBuffer(&headerSize, sizeof headerSize);
 
-    DIBInfos infos{};
+    TBmpLayout layout;
+    DIBInfos& infos = layout.Infos;
     TBitmapInfoHeader& h = infos.Header;
     if (IsInfoHeaderSize(headerSize)) {
         stream.ReadBuffer(reinterpret_cast<uint8_t*>(&h) + 4, kInfoHeaderSize - 4);
@@ -416,7 +424,6 @@ void TPxInternalDIB::LoadFromStream(TStream& stream) {
     const uint64_t width = static_cast<uint64_t>(h.biWidth);
     const uint64_t height = AbsHeight(h.biHeight);
 
-    TPxPixelStore store;
     switch (h.biBitCount) {
     case 1:
     case 4:
@@ -434,8 +441,7 @@ void TPxInternalDIB::LoadFromStream(TStream& stream) {
         }
         if (size > kMaxBitsSize) throw EPxDIBInvalidDIB(kMsgTooLargeStream);
         if (size > available) throw EPxDIBInvalidDIB(kMsgBeyondStream);
-        store = TPxPixelStore(static_cast<uint32_t>(size));
-        stream.ReadBuffer(store.Bits(), store.Size());
+        layout.StoreSize = static_cast<uint64_t>(size);
         break;
     }
     case 16:
@@ -444,9 +450,29 @@ void TPxInternalDIB::LoadFromStream(TStream& stream) {
         const uint64_t dstRow = Wide24Row(width);
         if (dstRow * height > uint64_t(kMaxBitsSize)) throw EPxDIBInvalidDIB(kMsgTooLargeStream);
         if (srcRow * height > uint64_t(available)) throw EPxDIBInvalidDIB(kMsgBeyondStream);
+        GetChannelMasks(infos, kMsgInvalidMasksStream);  // a zero mask fails before any store is taken
+        layout.StoreSize = dstRow * height;
+        break;
+    }
+    default: throw EPxDIBInvalidDIB(L"TPxInternalDIB.LoadFromStream: Invalid biBitCount");
+    }
+    return layout;
+}
+
+// Reads a BMP file from the stream's position: headers and colour data (ReadBmpLayout), then the
+// pixels, read straight into the new store. 16- and 32-bit pictures are widened to 24 bits as they
+// are read, one source row at a time.
+void TPxInternalDIB::LoadFromStream(TStream& stream) {
+    TBmpLayout layout = ReadBmpLayout(stream);
+    DIBInfos& infos = layout.Infos;
+    const TBitmapInfoHeader& h = infos.Header;
+    TPxPixelStore store(static_cast<uint32_t>(layout.StoreSize));
+    if (h.biBitCount == 16 || h.biBitCount == 32) {
+        const uint64_t width = static_cast<uint64_t>(h.biWidth);
+        const uint64_t height = AbsHeight(h.biHeight);
+        const uint64_t dstRow = Wide24Row(width);
         const TChannelMasks masks = GetChannelMasks(infos, kMsgInvalidMasksStream);
-        store = TPxPixelStore(static_cast<uint32_t>(dstRow * height));
-        TPxTempBuffer row(static_cast<size_t>(srcRow));
+        TPxTempBuffer row(static_cast<size_t>(WideSourceRow(width, h.biBitCount)));
         uint8_t* dst = store.Bits();
         // Rows keep their order, so a top-down picture stays top-down.
         for (uint64_t y = 0; y < height; ++y, dst += dstRow) {
@@ -454,13 +480,21 @@ void TPxInternalDIB::LoadFromStream(TStream& stream) {
             WidenRow(row.Data(), dst, static_cast<uint32_t>(width), h.biBitCount, masks);
         }
         FinishWidening(infos);
-        break;
-    }
-    default: throw EPxDIBInvalidDIB(L"TPxInternalDIB.LoadFromStream: Invalid biBitCount");
+    } else {
+        stream.ReadBuffer(store.Bits(), store.Size());
     }
     store.MoveTo(infos);
     FixEncodedSize(infos);
     TakeOver(infos);
+}
+
+DIBInfos TPxInternalDIB::ReadBmpInfos(TStream& stream) {
+    TBmpLayout layout = ReadBmpLayout(stream);
+    DIBInfos& infos = layout.Infos;
+    if (infos.Header.biBitCount == 16 || infos.Header.biBitCount == 32) FinishWidening(infos);
+    infos.BitsSize = static_cast<int32_t>(layout.StoreSize);
+    FixEncodedSize(infos);
+    return infos;
 }
 
 // ---- BMP writer ----------------------------------------------------------------------------------

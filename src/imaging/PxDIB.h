@@ -246,6 +246,11 @@ public:
     // entries (behind the three channel masks if the header says BI_BITFIELDS) and the bits.
     void LoadFromStream(TStream& stream);
     void SaveToStream(TStream& stream) const;
+    // The record that LoadFromStream would make of the BMP file at the stream's position, read from
+    // its headers alone: BitsSize is the size the pixel store would have, and there is no store
+    // (SectionHandle and Bits are null). Fails as LoadFromStream fails, short of a read error in
+    // the pixel data.
+    static DIBInfos ReadBmpInfos(TStream& stream);
 
     // Packed DIB (header, colour data, pixels), as CF_DIB clipboard data and plug-ins hand it over.
     void LoadFromClipboardData(const void* data, size_t size);
@@ -262,6 +267,9 @@ public:
 #endif
 
 private:
+    struct TBmpLayout;
+    static TBmpLayout ReadBmpLayout(TStream& stream);
+
     int32_t refCount_ = 1;
     int32_t width_ = 0;
     int32_t height_ = 0;

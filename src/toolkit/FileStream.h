@@ -1,6 +1,6 @@
 #pragma once
-// A stream over a Windows file handle. Modes and share flags combine as in
-// TFileStream(path, fmOpenRead | fmShareDenyWrite).
+// A stream over a file: a Windows file handle, or a descriptor in the native build (where the share
+// flags mean nothing). Modes and share flags combine as in TFileStream(path, fmOpenRead | fmShareDenyWrite).
 #include <cstdint>
 #include <string>
 
@@ -19,10 +19,14 @@ enum : uint32_t {
 };
 
 // The stream's file handle, closed with the stream; kept as void* so that this header needs no
-// <windows.h>.
+// <windows.h>. The native build holds a file descriptor.
 struct TFileStreamHandleTraits {
+#ifdef _WIN32
     using Handle = void*;
-    static Handle Empty();  // INVALID_HANDLE_VALUE
+#else
+    using Handle = int;
+#endif
+    static Handle Empty();  // INVALID_HANDLE_VALUE, or -1
     static void Close(Handle h);
 };
 
@@ -37,8 +41,8 @@ public:
     int64_t Seek(int64_t offset, TSeekOrigin origin) override;
     void SetSize(int64_t size) override;
 
-    // The underlying HANDLE, for calls that take one.
-    void* Handle() const { return handle_.get(); }
+    // The underlying HANDLE (descriptor in the native build), for calls that take one.
+    TFileStreamHandleTraits::Handle Handle() const { return handle_.get(); }
     const std::wstring& FileName() const { return path_; }
 
 private:

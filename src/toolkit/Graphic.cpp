@@ -1,6 +1,7 @@
 #include "toolkit/Graphic.h"
 
 #include "toolkit/Exceptions.h"
+#include "toolkit/FileStream.h"
 #include "toolkit/PictureFormats.h"
 #include "toolkit/TextUtil.h"
 
@@ -20,6 +21,18 @@ void TGraphic::Assign(const TGraphic* source) {
 
 void TGraphic::AssignTo(TGraphic& dest) const {
     throw EConvertError(AssignError(ClassInfo().name, dest.ClassInfo().name));
+}
+
+// The reader gets the file itself, so that it reads the pixels straight into their store and the
+// writer writes them from there.
+void TGraphic::LoadFromFile(const std::wstring& fileName) {
+    TFileStream stream(fileName, fmOpenRead | fmShareDenyWrite);
+    LoadFromStream(stream);
+}
+
+void TGraphic::SaveToFile(const std::wstring& fileName) {
+    TFileStream stream(fileName, fmCreate);
+    SaveToStream(stream);
 }
 
 void TGraphic::Changed() {

@@ -1,6 +1,6 @@
 #pragma once
 // Byte streams: an abstract stream with exact reads and writes, and a stream over memory.
-// The file stream over Windows handles is in FileStream.h.
+// The file stream is in FileStream.h.
 #include <cstddef>
 #include <cstdint>
 #include <vector>

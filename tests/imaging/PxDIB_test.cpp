@@ -632,3 +632,50 @@ TEST(ClipboardData, WriterNeedsRoomForTheWholeBlock) {
     ExpectFailure<EPxDIBAssert>([&] { dib.SaveToClipboardData(small); },
                                 L"TPxInternalDIB.SaveToClipboardFormat: Buffer Too Small");
 }
+
+// What the headers alone say is what a full load makes of the file: the same record and bits size,
+// or the same failure, for every kind of file the reader accepts and the ways a file can be broken.
+TEST(BmpReader, HeadersAloneGiveTheLoadedRecordOrItsFailure) {
+    std::vector<TSample> files = BmpSamples();
+    auto broken = [&](const char* name, TBmpLayout layout) { files.push_back({name, BuildBmp(layout)}); };
+    const TBmpLayout eight{.width = 4, .height = 2, .bitCount = 8, .colors = ColorQuads(256), .pixels = TBytes(8, 1)};
+    broken("not BM", [&] { auto s = eight; s.type = 0x4142; return s; }());
+    broken("header size 64", [&] { auto s = eight; s.headerSize = 64; return s; }());
+    broken("rows beyond the stream", [&] { auto s = eight; s.pixels.resize(5); return s; }());
+    broken("zero mask", [] {
+        TBmpLayout s{.width = 1, .height = 1, .bitCount = 16, .compression = 3, .pixels = TBytes(4)};
+        Put32(s.colors, 0xF800), Put32(s.colors, 0), Put32(s.colors, 0x1F);
+        return s;
+    }());
+    broken("32-bit rows beyond the stream", {.width = 3, .height = 2, .bitCount = 32, .pixels = TBytes(20)});
+    files.push_back({"truncated header", Prefix(BuildBmp(eight), 30)});
+    auto outcome = [](const std::function<DIBInfos()>& read) -> std::string {
+        try {
+            const DIBInfos i = read();
+            return std::to_string(i.BitsSize) + " " +
+                   std::string(reinterpret_cast<const char*>(&i.Header), sizeof i.Header + sizeof i.Colors);
+        } catch (const Exception& e) {
+            return std::string(e.ClassName()) + ": " + e.what();
+        }
+    };
+    for (const TSample& file : files) {
+        SCOPED_TRACE(file.name);
+        TMemoryStream s;
+        s.LoadFromBuffer(file.bytes.data(), file.bytes.size());
+        const std::string headers = outcome([&] {
+            const int64_t stores = PxPixelStoreCount();
+            DIBInfos i = TPxInternalDIB::ReadBmpInfos(s);
+            EXPECT_EQ(PxPixelStoreCount(), stores);
+            EXPECT_EQ(i.Bits, nullptr);
+            EXPECT_EQ(i.SectionHandle, nullptr);
+            return i;
+        });
+        TPxInternalDIB dib;
+        const std::string loaded = outcome([&] {
+            s.SetPosition(0);
+            dib.LoadFromStream(s);
+            return dib.Infos();
+        });
+        EXPECT_EQ(headers, loaded);
+    }
+}

@@ -10,33 +10,15 @@
 // print the usage and exit with status 2.
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <optional>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "imaging/PxGraph.h"
-#include "toolkit/Streams.h"
+#include "toolkit/FileStream.h"
 #include "toolkit/TextUtil.h"
 
 namespace {
-
-void ReadFile(const std::string& path, TMemoryStream& stream) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw EFOpenError(FormatW(L"ファイル %s を開けません。", {Utf8ToWide(path)}));
-    const std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) throw EReadError(FormatW(L"ファイル %s を読み込めません。", {Utf8ToWide(path)}));
-    stream.LoadFromBuffer(bytes.data(), bytes.size());
-}
-
-void WriteFile(const std::string& path, const TMemoryStream& stream) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) throw EFCreateError(FormatW(L"ファイル %s を作成できません。", {Utf8ToWide(path)}));
-    out.write(reinterpret_cast<const char*>(stream.Memory()), static_cast<std::streamsize>(stream.Length()));
-    out.close();
-    if (!out) throw EWriteError(FormatW(L"ファイル %s に書き込めません。", {Utf8ToWide(path)}));
-}
 
 const char* CompressionName(uint32_t compression) {
     switch (compression) {
@@ -48,14 +30,14 @@ const char* CompressionName(uint32_t compression) {
     }
 }
 
-void PrintInfo(const TPxInternalDIB& dib) {
-    const TBitmapInfoHeader& h = dib.Infos().Header;
-    std::printf("width: %d\n", dib.Width());
-    std::printf("height: %d%s\n", dib.Height(), h.biHeight < 0 ? " (top-down)" : "");
+void PrintInfo(const DIBInfos& infos) {
+    const TBitmapInfoHeader& h = infos.Header;
+    std::printf("width: %d\n", h.biWidth);
+    std::printf("height: %lld%s\n", std::llabs(h.biHeight), h.biHeight < 0 ? " (top-down)" : "");
     std::printf("bit count: %u\n", unsigned{h.biBitCount});
     std::printf("compression: %u (%s)\n", unsigned{h.biCompression}, CompressionName(h.biCompression));
     std::printf("colours: %u\n", unsigned{h.biClrUsed});
-    std::printf("bits size: %d\n", dib.Infos().BitsSize);
+    std::printf("bits size: %d\n", infos.BitsSize);
 }
 
 int Usage() {
@@ -131,8 +113,13 @@ int main(int argc, char** argv) {
     const std::optional<TOptions> options = ParseArgs(std::vector<std::string>(argv + 1, argv + argc));
     if (!options) return Usage();
     try {
-        TMemoryStream in;
-        ReadFile(options->files[0], in);
+        // The file itself is the reader's stream: the pixels go straight into their store, and the
+        // writer writes them from there.
+        TFileStream in(Utf8ToWide(options->files[0]), fmOpenRead | fmShareDenyWrite);
+        if (options->info && !options->format && !options->trueColorPalette) {
+            PrintInfo(TPxInternalDIB::ReadBmpInfos(in));  // the headers say it all: no pixels are read
+            return 0;
+        }
         TPxDIB dib;
         dib.LoadFromStream(in);
         dib.ReductionMethod = options->method;
@@ -140,11 +127,10 @@ int main(int argc, char** argv) {
         if (options->format) dib.SetPixelFormat(*options->format);
         if (options->trueColorPalette) dib.CreateTrueColorPalette();
         if (options->info) {
-            PrintInfo(dib.InternalDIB());
+            PrintInfo(dib.InternalDIB().Infos());
         } else {
-            TMemoryStream out;
+            TFileStream out(Utf8ToWide(options->files[1]), fmCreate);
             dib.SaveToStream(out);
-            WriteFile(options->files[1], out);
         }
     } catch (const Exception& e) {
         std::fprintf(stderr, "%s: %s\n", e.ClassName(), e.what());
