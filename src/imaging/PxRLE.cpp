@@ -1,6 +1,7 @@
 #include "imaging/PxRLE.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace {
@@ -82,77 +83,68 @@ private:
     size_t pos_ = 0;
 };
 
+// Scans of a row eight bytes at a time (little-endian words: the lowest byte comes first).
+inline uint64_t Load64(const uint8_t* p) {
+    uint64_t v;
+    std::memcpy(&v, p, 8);
+    return v;
+}
+
+// The first index in [j, stop) whose byte is not v, or stop.
+inline size_t SameUntil(const uint8_t* row, size_t j, size_t stop, uint8_t v) {
+    const uint64_t pattern = 0x0101010101010101ull * v;
+    for (; j + 8 <= stop; j += 8) {
+        if (const uint64_t diff = Load64(row + j) ^ pattern) return j + std::countr_zero(diff) / 8;
+    }
+    while (j < stop && row[j] == v) ++j;
+    return j;
+}
+
+// The first index in [j, stop) whose byte equals the one before it, or stop; j >= 1. A zero byte of
+// word(j) xor word(j - 1) marks such a pair; the lowest flagged byte of the usual zero-byte test is
+// always a true zero (only bytes above a true zero can be flagged falsely).
+inline size_t DistinctUntil(const uint8_t* row, size_t j, size_t stop) {
+    constexpr uint64_t kOnes = 0x0101010101010101ull, kHighBits = 0x8080808080808080ull;
+    for (; j + 8 <= stop; j += 8) {
+        const uint64_t x = Load64(row + j) ^ Load64(row + j - 1);
+        if (const uint64_t zero = (x - kOnes) & ~x & kHighBits) return j + std::countr_zero(zero) / 8;
+    }
+    while (j < stop && row[j] != row[j - 1]) ++j;
+    return j;
+}
+
 // The state machine both encoders share, over the bytes of one row (pixels for RLE8, pixel pairs
 // for RLE4). Equal neighbours form runs of up to maxRun; differing ones collect in a literal
 // buffer of up to maxRun bytes, which is always a stretch of the row itself. Emit receives runs as
 // (length, value) and literals as (start, length).
+//
+// The machine is written as a loop over its stretches rather than over single bytes: from a
+// pending byte at i, an equal neighbour starts a run and a different one a literal, and each is
+// measured in one scan. A literal that ends on an equal pair gives its last byte to the run that
+// follows (the pair is where the loop picks up again); one that reaches maxRun ends where it is.
 template <class Emit>
 void EncodeRowBytes(const uint8_t* row, size_t count, size_t maxRun, Emit& emit) {
-    enum { sEmpty, sOne, sRun, sLiteral } state = sEmpty;
-    size_t start = 0;  // first byte of the pending single byte or literal
-    size_t m = 0;      // bytes in the literal
-    size_t k = 0;      // length of the run
-    uint8_t v = 0;     // value of the run
     size_t i = 0;
     while (i < count) {
-        const uint8_t p = row[i];
-        switch (state) {
-        case sEmpty:
-            start = i++;
-            state = sOne;
-            break;
-        case sOne:
-            if (p == row[start]) {
-                v = p;
-                k = 2;
-                state = sRun;
-            } else {
-                m = 2;
-                state = sLiteral;
-            }
-            ++i;
-            break;
-        case sRun:
-            if (k >= maxRun || p != v) {
-                emit.Run(k, v);
-                start = i++;
-                state = sOne;
-            } else {
-                // Take the rest of the run in one go.
-                const size_t stop = std::min(count, i + (maxRun - k));
-                size_t j = i + 1;
-                while (j < stop && row[j] == v) ++j;
-                k += j - i;
-                i = j;
-            }
-            break;
-        case sLiteral:
-            if (m < maxRun && p != row[i - 1]) {
-                const size_t stop = std::min(count, i + (maxRun - m));
-                size_t j = i + 1;
-                while (j < stop && row[j] != row[j - 1]) ++j;
-                m += j - i;
-                i = j;
-            } else if (p == row[i - 1]) {
-                // The last literal byte starts a run with this one.
-                emit.Literal(start, m - 1);
-                v = p;
-                k = 2;
-                state = sRun;
-                ++i;
-            } else {
-                emit.Literal(start, m);
-                start = i++;
-                state = sOne;
-            }
+        if (i + 1 == count) {
+            emit.Run(1, row[i]);
             break;
         }
-    }
-    switch (state) {
-    case sEmpty: break;
-    case sOne: emit.Run(1, row[start]); break;
-    case sRun: emit.Run(k, v); break;
-    case sLiteral: emit.Literal(start, m); break;
+        const size_t stop = std::min(count, i + maxRun);
+        if (row[i + 1] == row[i]) {
+            const size_t end = SameUntil(row, i + 2, stop, row[i]);
+            emit.Run(end - i, row[i]);
+            i = end;
+            continue;
+        }
+        const size_t end = DistinctUntil(row, i + 2, stop);
+        if (end < count && row[end] == row[end - 1]) {
+            emit.Literal(i, end - 1 - i);
+            i = end - 1;
+        } else {
+            emit.Literal(i, end - i);
+            i = end;
+        }
     }
 }
 

@@ -400,3 +400,86 @@ TEST(RleEncode, RoundTripsThroughTheDecoders) {
         FreeDIBInfosBits(decoded);
     }
 }
+
+namespace {
+
+// The RLE8 row state machine one pixel at a time, as plainly as it can be written: the encoder,
+// which scans many bytes at once, must give the same bytes.
+TBytes PlainRle8Row(const TBytes& row) {
+    TBytes out, literal;
+    enum { sEmpty, sOne, sRun, sLiteral } state = sEmpty;
+    uint8_t v = 0;
+    size_t k = 0;
+    const auto run = [&](size_t n, uint8_t b) { out.insert(out.end(), {uint8_t(n), b}); };
+    const auto flush = [&] {
+        if (literal.size() < 3) {
+            for (uint8_t b : literal) run(1, b);
+            return;
+        }
+        out.insert(out.end(), {0, uint8_t(literal.size())});
+        out.insert(out.end(), literal.begin(), literal.end());
+        if (literal.size() & 1) out.push_back(0);
+    };
+    for (const uint8_t p : row) {
+        switch (state) {
+        case sEmpty: literal = {p}, state = sOne; break;
+        case sOne:
+            if (p == literal[0]) {
+                v = p, k = 2, state = sRun;
+            } else {
+                literal.push_back(p), state = sLiteral;
+            }
+            break;
+        case sRun:
+            if (k >= 255 || p != v) {
+                run(k, v), literal = {p}, state = sOne;
+            } else {
+                ++k;
+            }
+            break;
+        case sLiteral:
+            if (literal.size() < 255 && p != literal.back()) {
+                literal.push_back(p);
+            } else if (p == literal.back()) {
+                literal.pop_back(), flush(), v = p, k = 2, state = sRun;
+            } else {
+                flush(), literal = {p}, state = sOne;
+            }
+            break;
+        }
+    }
+    if (state == sOne) run(1, literal[0]);
+    if (state == sRun) run(k, v);
+    if (state == sLiteral) flush();
+    out.insert(out.end(), {0, 0});
+    return out;
+}
+
+}  // namespace
+
+// Runs and literal stretches of every length up to two words and around the 255 limit, starting at
+// every offset within a word, so that each scan stops on each byte of a word.
+TEST(Rle8Encode, ScansStopWhereThePlainStateMachineStops) {
+    std::vector<size_t> lengths;
+    for (size_t n = 1; n <= 19; ++n) lengths.push_back(n);
+    for (size_t n = 253; n <= 258; ++n) lengths.push_back(n);
+    for (size_t lead = 0; lead < 8; ++lead) {
+        for (const bool literalFirst : {false, true}) {
+            TBytes row(lead, 200);
+            uint8_t colour = 0;
+            for (size_t i = 0; i < lengths.size() * 2; ++i) {
+                const size_t n = lengths[(i * 7 + lead) % lengths.size()];
+                const bool literal = (i % 2 == 0) == literalFirst;
+                for (size_t j = 0; j < n; ++j) row.push_back(literal ? uint8_t(colour + 1 + j % 3) : colour);
+                colour = uint8_t(colour + 50);
+            }
+            SCOPED_TRACE(std::to_string(lead) + (literalFirst ? " literal first" : " run first"));
+            const uint32_t w = static_cast<uint32_t>(row.size());
+            TBytes pixels = row;
+            pixels.resize(RowStride(w, 8), row.back());  // padding equal to the last pixel is not a run
+            TBytes want = PlainRle8Row(row);
+            want.insert(want.end(), {0, 1});
+            EXPECT_EQ(Encode8(w, 1, pixels, 2 * w), want);
+        }
+    }
+}
