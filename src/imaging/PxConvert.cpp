@@ -7,6 +7,7 @@
 #include <new>
 #include <vector>
 
+#include "imaging/PxDIB.h"
 #include "imaging/PxReduce.h"
 
 namespace {
@@ -102,7 +103,9 @@ std::unique_ptr<T[]> HeapArray(R routine, uint64_t count) {
     if (count > std::numeric_limits<ptrdiff_t>::max() / sizeof(T))
         throw EOutOfMemory(Message(routine, L": Out Of Memory"));
     try {
-        return std::make_unique_for_overwrite<T[]>(static_cast<size_t>(count));
+        auto array = std::make_unique_for_overwrite<T[]>(static_cast<size_t>(count));
+        PxAdviseLargeBuffer(array.get(), static_cast<size_t>(count) * sizeof(T));
+        return array;
     } catch (const std::bad_alloc&) {
         throw EOutOfMemory(Message(routine, L": Out Of Memory"));
     }

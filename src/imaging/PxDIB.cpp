@@ -231,6 +231,7 @@ void ResetPxTempHeapPeak() { g_tempHeapPeak.store(g_tempHeapBytes.load()); }
 
 TPxTempBuffer::TPxTempBuffer(size_t size) : data_(new (std::nothrow) uint8_t[size]), size_(size) {
     if (!data_) throw EOutOfMemory(L"TPxTempBuffer: Out Of Memory");
+    PxAdviseLargeBuffer(data_, size);
     const int64_t now = g_tempHeapBytes += static_cast<int64_t>(size);
     int64_t peak = g_tempHeapPeak.load();
     while (now > peak && !g_tempHeapPeak.compare_exchange_weak(peak, now)) {

@@ -163,6 +163,11 @@ int64_t PxTempHeapBytes();
 int64_t PxTempHeapPeak();
 void ResetPxTempHeapPeak();
 
+// Lets the system back the page-aligned middle of a large heap buffer with huge pages, so that its
+// first touch costs one fault per 2 MB instead of one per page (native build; Windows grants large
+// pages only to privileged accounts, and there it does nothing). Small buffers are left alone.
+void PxAdviseLargeBuffer(void* data, size_t size) noexcept;
+
 // A counted heap buffer of a fixed size.
 class TPxTempBuffer {
 public:

@@ -43,6 +43,8 @@ void ReleaseFileMap(void* handle, void* bits) {
 
 int64_t PxPixelStoreCount() { return g_stores.load(); }
 
+void PxAdviseLargeBuffer(void*, size_t) noexcept {}
+
 void DeletePxPalette(void* palette) noexcept {
     if (palette) DeleteObject(static_cast<HPALETTE>(palette));
 }

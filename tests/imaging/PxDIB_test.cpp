@@ -186,6 +186,23 @@ TEST(PxPixelStoreDeathTest, WritingPastTheEndFaults) {
     bits[3999] = 1;
     EXPECT_DEATH(bits[4000] = 1, "");
 }
+
+// Large stores are laid out differently (on huge-page boundaries); every size still starts
+// zero-filled, ends at the guard and gives its whole mapping back.
+TEST(PxPixelStoreDeathTest, EverySizeEndsAtTheGuardAndStartsCleared) {
+    const int64_t stores = PxPixelStoreCount();
+    for (const uint32_t size : {4096u, (1u << 20) - 4, 1u << 20, (2u << 20) + 4, 36000000u}) {
+        SCOPED_TRACE(size);
+        TPxPixelStore store(size);
+        volatile uint8_t* bits = store.Bits();
+        EXPECT_EQ(reinterpret_cast<uintptr_t>(bits) % 4, 0u);
+        for (const uint32_t at : {0u, size / 2, size - 1}) EXPECT_EQ(bits[at], 0);
+        bits[0] = 1;
+        bits[size - 1] = 1;
+        EXPECT_DEATH(bits[size] = 1, "");
+    }
+    EXPECT_EQ(PxPixelStoreCount(), stores);
+}
 #endif
 
 TEST(PxPixelStore, ReleaseOfAWrongViewFails) {
