@@ -121,6 +121,42 @@ void BenchBmp(const char* name, TPxInternalDIB& dib) {
            }), true);
 }
 
+// A 16-bit 5-6-5 or 32-bit BI_BITFIELDS file of the 24-bit photo, and its reading (widened to 24
+// bits as it is read), against memcpy over the file's size.
+void BenchWideRead(const TPxInternalDIB& photo, uint16_t bitCount) {
+    const uint32_t masks[3] = {bitCount == 16 ? 0xF800u : 0xFF0000u, bitCount == 16 ? 0x07E0u : 0xFF00u,
+                               bitCount == 16 ? 0x001Fu : 0xFFu};
+    const uint64_t srcStride = RowStride(kWidth, 24), rowBytes = (uint64_t{kWidth} * (bitCount / 8) + 3) / 4 * 4;
+    TBitmapInfoHeader h{40, kWidth, kHeight, 1, bitCount, kBiBitfields, 0, 0, 0, 0, 0};
+    const uint32_t offBits = 14 + 40 + 12;
+    TBitmapFileHeader f{kBitmapFileType, static_cast<uint32_t>(offBits + rowBytes * kHeight), 0, 0, offBits};
+    TMemoryStream file;
+    file.WriteBuffer(&f, sizeof f);
+    file.WriteBuffer(&h, sizeof h);
+    file.WriteBuffer(masks, sizeof masks);
+    std::vector<uint8_t> row(rowBytes);
+    for (int y = 0; y < kHeight; ++y) {
+        const uint8_t* p = photo.Infos().Bits + y * srcStride;
+        for (int x = 0; x < kWidth; ++x, p += 3) {
+            if (bitCount == 16) {
+                const uint16_t v = static_cast<uint16_t>((p[2] >> 3) << 11 | (p[1] >> 2) << 5 | p[0] >> 3);
+                std::memcpy(&row[x * 2], &v, 2);
+            } else {
+                const uint32_t v = uint32_t{p[2]} << 16 | uint32_t{p[1]} << 8 | p[0];
+                std::memcpy(&row[x * 4], &v, 4);
+            }
+        }
+        file.WriteBuffer(row.data(), row.size());
+    }
+    TPxInternalDIB loaded;
+    char label[64];
+    std::snprintf(label, sizeof label, "BMP read %u-bit", unsigned{bitCount});
+    Report(label, file.Length(), Seconds([&] {
+               file.SetPosition(0);
+               loaded.LoadFromStream(file);
+           }), true);
+}
+
 }  // namespace
 
 int main() {
@@ -130,6 +166,8 @@ int main() {
         photo.CreateDIB(kWidth, kHeight, 0, 24);
         FillPhoto24(photo);
         BenchBmp("24-bit", photo);
+        BenchWideRead(photo, 16);
+        BenchWideRead(photo, 32);
     }
     {
         TPxInternalDIB photo;

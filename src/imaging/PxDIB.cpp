@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstring>
 #include <new>
+#include <optional>
 #include <utility>
 
 #include "toolkit/Streams.h"
@@ -88,11 +89,6 @@ int MaskShift(uint32_t mask) {
     return shift;
 }
 
-uint8_t Channel(uint32_t value, uint32_t mask, int shift) {
-    const uint32_t v = value & mask;
-    return static_cast<uint8_t>(shift >= 0 ? v >> shift : v << -shift);
-}
-
 // Widening of 16- and 32-bit pixels to 24 bits: channel masks and their shifts.
 struct TChannelMasks {
     uint32_t red, green, blue;
@@ -119,15 +115,72 @@ TChannelMasks GetChannelMasks(const DIBInfos& infos, const wchar_t* zeroMaskMess
     return m;
 }
 
-void WidenRow(const uint8_t* src, uint8_t* dst, uint32_t width, uint32_t bitCount, const TChannelMasks& m) {
-    const uint32_t step = bitCount / 8;
-    for (uint32_t x = 0; x < width; ++x, src += step, dst += 3) {
-        const uint32_t value = step == 2 ? Get16(src) : Get32(src);
-        dst[0] = Channel(value, m.blue, m.blueShift);
-        dst[1] = Channel(value, m.green, m.greenShift);
-        dst[2] = Channel(value, m.red, m.redShift);
+// One channel's extraction as two shifts, one of them 0: (value and mask) shifted right by the
+// shift when it is positive, left by its negative otherwise, then cut to 8 bits.
+struct TChannelShift {
+    uint32_t mask, right, left;
+    TChannelShift(uint32_t m, int shift)
+        : mask(m), right(shift > 0 ? uint32_t(shift) : 0), left(shift < 0 ? uint32_t(-shift) : 0) {}
+    uint8_t operator()(uint32_t value) const { return static_cast<uint8_t>(((value & mask) >> right) << left); }
+};
+
+template <uint32_t Step>
+void WidenPixels(const uint8_t* src, uint8_t* dst, uint32_t width, const TChannelMasks& m) {
+    const TChannelShift blue(m.blue, m.blueShift), green(m.green, m.greenShift), red(m.red, m.redShift);
+    for (uint32_t x = 0; x < width; ++x, src += Step, dst += 3) {
+        const uint32_t value = Step == 2 ? Get16(src) : Get32(src);
+        dst[0] = blue(value);
+        dst[1] = green(value);
+        dst[2] = red(value);
     }
 }
+
+// 32-bit pixels whose channels are bytes 0, 1 and 2 (the BI_RGB layout and the usual bit fields):
+// the first three bytes of every pixel, moved four at a time; the last pixel of the row is moved
+// on its own so that nothing is written past the row's three bytes.
+void WidenBgrx(const uint8_t* src, uint8_t* dst, uint32_t width) {
+    if (width == 0) return;
+    for (uint32_t x = 0; x + 1 < width; ++x, src += 4, dst += 3) std::memcpy(dst, src, 4);
+    std::memcpy(dst, src, 3);
+}
+
+// Widens the rows of one 16- or 32-bit picture. A 16-bit picture of many pixels goes through a
+// table of the three bytes of all 65536 values (built once, counted as a temporary buffer), which
+// costs less than working out the channels of every pixel.
+class TWidener {
+public:
+    TWidener(const TChannelMasks& masks, uint32_t bitCount, uint64_t pixels) : masks_(masks), bitCount_(bitCount) {
+        constexpr uint64_t kTableFrom = 4 * 65536;  // pixels; below this the table does not pay
+        if (bitCount != 16 || pixels < kTableFrom) return;
+        table_.emplace(65536 * sizeof(uint32_t));
+        uint8_t* entry = table_->Data();
+        for (uint32_t v = 0; v < 65536; ++v, entry += 4) {
+            WidenPixels<2>(reinterpret_cast<const uint8_t*>(&v), entry, 1, masks);
+            entry[3] = 0;
+        }
+    }
+
+    void Row(const uint8_t* src, uint8_t* dst, uint32_t width) const {
+        if (table_) {
+            if (width == 0) return;
+            const uint8_t* table = table_->Data();
+            // Four bytes a pixel, the fourth overwritten by the next one; the last pixel gets three.
+            for (uint32_t x = 0; x + 1 < width; ++x, src += 2, dst += 3) std::memcpy(dst, table + Get16(src) * 4u, 4);
+            std::memcpy(dst, table + Get16(src) * 4u, 3);
+        } else if (bitCount_ == 16) {
+            WidenPixels<2>(src, dst, width, masks_);
+        } else if (masks_.blue == 0xFF && masks_.green == 0xFF00 && masks_.red == 0xFF0000) {
+            WidenBgrx(src, dst, width);
+        } else {
+            WidenPixels<4>(src, dst, width, masks_);
+        }
+    }
+
+private:
+    TChannelMasks masks_;
+    uint32_t bitCount_;
+    std::optional<TPxTempBuffer> table_;
+};
 
 // Source and destination row sizes of a 16/32-bit picture widened to 24 bits.
 uint64_t WideSourceRow(uint64_t width, uint32_t bitCount) { return (width * (bitCount / 8) + 3) & ~uint64_t{3}; }
@@ -473,12 +526,13 @@ void TPxInternalDIB::LoadFromStream(TStream& stream) {
         const uint64_t height = AbsHeight(h.biHeight);
         const uint64_t dstRow = Wide24Row(width);
         const TChannelMasks masks = GetChannelMasks(infos, kMsgInvalidMasksStream);
+        const TWidener widen(masks, h.biBitCount, width * height);
         TPxTempBuffer row(static_cast<size_t>(WideSourceRow(width, h.biBitCount)));
         uint8_t* dst = store.Bits();
         // Rows keep their order, so a top-down picture stays top-down.
         for (uint64_t y = 0; y < height; ++y, dst += dstRow) {
             stream.ReadBuffer(row.Data(), row.Size());
-            WidenRow(row.Data(), dst, static_cast<uint32_t>(width), h.biBitCount, masks);
+            widen.Row(row.Data(), dst, static_cast<uint32_t>(width));
         }
         FinishWidening(infos);
     } else {
@@ -586,9 +640,10 @@ void TPxInternalDIB::LoadFromClipboardData(const void* data, size_t size) {
         if (srcRow * height > available) throw EPxDIBInvalidDIB(kMsgShortClip);
         const TChannelMasks masks = GetChannelMasks(infos, kMsgInvalidMasksClip);
         store = TPxPixelStore(static_cast<uint32_t>(dstRow * height));
+        const TWidener widen(masks, h.biBitCount, width * height);
         uint8_t* dst = store.Bits();
         for (uint64_t y = 0; y < height; ++y, dst += dstRow) {
-            WidenRow(pixels + y * srcRow, dst, static_cast<uint32_t>(width), h.biBitCount, masks);
+            widen.Row(pixels + y * srcRow, dst, static_cast<uint32_t>(width));
         }
         FinishWidening(infos);
         break;

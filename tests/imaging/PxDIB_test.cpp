@@ -696,3 +696,36 @@ TEST(BmpReader, HeadersAloneGiveTheLoadedRecordOrItsFailure) {
         EXPECT_EQ(headers, loaded);
     }
 }
+
+// A large 16-bit picture is widened through a table of all values, a small one pixel by pixel:
+// every value comes out the same both ways, for the default and for bit-field masks.
+TEST(BmpReader, LargeSixteenBitPicturesWidenLikeSmallOnes) {
+    struct Case {
+        const char* name;
+        uint32_t compression;
+        uint32_t red, green, blue;
+    };
+    const Case cases[] = {{"5-5-5", kBiRgb, 0, 0, 0},
+                          {"5-6-5", kBiBitfields, 0xF800, 0x07E0, 0x001F},
+                          {"4-4-4 high", kBiBitfields, 0xF000, 0x0F00, 0x00F0},
+                          {"one bit each", kBiBitfields, 0x0100, 0x0010, 0x0001}};
+    // Every 16-bit value once a row: 256 rows of 1024 pixels for the table, 64 rows of 1024 without.
+    auto picture = [](const Case& c, int32_t rows) {
+        TBmpLayout layout{.width = 1024, .height = rows, .bitCount = 16, .compression = c.compression};
+        if (c.compression == kBiBitfields) Put32(layout.colors, c.red), Put32(layout.colors, c.green), Put32(layout.colors, c.blue);
+        for (int32_t i = 0; i < 1024 * rows; ++i) Put16(layout.pixels, static_cast<uint16_t>(i * 7 + 3));
+        return BuildBmp(layout);
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TPxInternalDIB large, small;
+        Load(large, picture(c, 256));
+        Load(small, picture(c, 64));
+        const TBytes a = Pixels(large), b = Pixels(small);
+        ASSERT_EQ(a.size(), 4 * b.size());
+        for (size_t part = 0; part < 4; ++part) {
+            // Values repeat every 65536 pixels: each quarter of the large picture is the small one.
+            EXPECT_TRUE(std::equal(b.begin(), b.end(), a.begin() + part * b.size())) << part;
+        }
+    }
+}
