@@ -304,13 +304,21 @@ void ReduceHigh(R routine,
     TPxPalette made;
     TPxSplitTree tree;
     BuildHighTree(routine, g, src, bits, made, tree, progress);  // the pixel copy is freed on return
-    WriteIndexRows(g, src, bits, dst.data(), [&](const uint8_t* row, size_t x) {
-        const uint8_t* p = row + 3 * x;
-        const int index = WalkSplitTree(tree, p[2], p[1], p[0]);
-        if (index < 0)
-            throw EPxConvertError(TPxFaultKind::pfkAssert, Message(routine, L": Invalid DivideID"));
-        return static_cast<uint8_t>(index);
-    });
+    const auto map = [&](const auto& indexOf) {
+        WriteIndexRows(g, src, bits, dst.data(), [&](const uint8_t* row, size_t x) {
+            const uint8_t* p = row + 3 * x;
+            const int index = indexOf(p[2], p[1], p[0]);
+            if (index < 0)
+                throw EPxConvertError(TPxFaultKind::pfkAssert, Message(routine, L": Invalid DivideID"));
+            return static_cast<uint8_t>(index);
+        });
+    };
+    // The table costs a walk per cell: it is made when the pixels outnumber the cells well.
+    TPxSplitGrid grid;
+    if (grid.Build(tree, static_cast<size_t>(g.Width) * g.Height / 8))
+        map(grid);
+    else
+        map([&](uint8_t red, uint8_t green, uint8_t blue) { return WalkSplitTree(tree, red, green, blue); });
     palette = made;
 }
 

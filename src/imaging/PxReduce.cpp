@@ -1,5 +1,6 @@
 #include "imaging/PxReduce.h"
 
+#include <algorithm>
 #include <cmath>
 #include <type_traits>
 #include <utility>
@@ -254,4 +255,46 @@ void SplitPixels(std::span<TPxTriple> pixels,
     TSplitter<TPxTriple> splitter(depth, true, palette, progress, &tree);
     splitter.Split(pixels.data(), pixels.data() + pixels.size(), 0, 0,
                    Measure(pixels.data(), pixels.data() + pixels.size()));
+}
+
+bool TPxSplitGrid::Build(const TPxSplitTree& tree, size_t maxCells) {
+    // Which values are cuts, by channel; a value v lies in the interval numbered by the cuts below it.
+    std::array<std::array<bool, 256>, 3> isCut{};
+    const int used = std::min(tree.Used, TPxSplitTree::kNodeCount);
+    for (int i = 0; i < used; ++i) {
+        const TPxSplitNode& n = tree.Nodes[i];
+        if (n.DivideID < kDivideLeaf && n.Cut >= 0 && n.Cut < 256) isCut[n.DivideID][n.Cut] = true;
+    }
+    std::array<std::vector<uint8_t>, 3> first;  // the smallest value of each interval, by channel
+    std::array<uint32_t, 3> step{};
+    size_t cells = 1;
+    for (int ch = 0; ch < 3; ++ch) {
+        first[ch].push_back(0);
+        for (int v = 1; v < 256; ++v) {
+            if (isCut[ch][v - 1]) first[ch].push_back(static_cast<uint8_t>(v));
+        }
+        cells *= first[ch].size();
+        if (cells > maxCells) return false;
+    }
+    // Cells are laid out blue fastest, then green, then red.
+    step[kDivideBlue] = 1;
+    step[kDivideGreen] = static_cast<uint32_t>(first[kDivideBlue].size());
+    step[kDivideRed] = step[kDivideGreen] * static_cast<uint32_t>(first[kDivideGreen].size());
+    for (int ch = 0; ch < 3; ++ch) {
+        uint32_t interval = 0;
+        for (int v = 0; v < 256; ++v) {
+            if (v > 0 && isCut[ch][v - 1]) ++interval;
+            offset_[ch][v] = interval * step[ch];
+        }
+    }
+    cells_.resize(cells);
+    for (const uint8_t r : first[kDivideRed]) {
+        for (const uint8_t g : first[kDivideGreen]) {
+            for (const uint8_t b : first[kDivideBlue]) {
+                const int index = WalkSplitTree(tree, r, g, b);
+                cells_[offset_[0][r] + offset_[1][g] + offset_[2][b]] = index < 0 ? kNoLeaf : static_cast<uint16_t>(index);
+            }
+        }
+    }
+    return true;
 }

@@ -340,3 +340,51 @@ TEST(PxReduceReference, LowHighAndEightToFourMatchTheReference) {
         EXPECT_EQ(steps, 16);
     }
 }
+
+// The table maps every colour where the tree walk takes it, the walk's dead ends (nodes of empty
+// ranges) included, for trees of many splits, of few colours and of one colour.
+TEST(PxSplitGrid, MapsColoursLikeTheTreeWalk) {
+    uint32_t seed = 99;
+    const auto next = [&] { return seed = seed * 1664525u + 1013904223u; };
+    struct Case {
+        const char* name;
+        int depth;
+        std::vector<TPxTriple> pixels;
+    };
+    std::vector<Case> cases = {{"three colours", 8, {{0, 0, 255}, {0, 255, 0}, {255, 0, 0}}},
+                               {"one colour", 4, std::vector<TPxTriple>(50, TPxTriple{7, 8, 9})},
+                               {"noise", 8, {}},
+                               {"grey ramp", 4, {}}};
+    for (int i = 0; i < 5000; ++i) {
+        const uint32_t v = next();
+        cases[2].pixels.push_back({uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)});
+        cases[3].pixels.push_back({uint8_t(i % 256), uint8_t(i % 256), uint8_t(i % 256)});
+    }
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TPxPalette palette;
+        TPxSplitTree tree;
+        SplitPixels(c.pixels, c.depth, palette, tree, {});
+        TPxSplitGrid grid;
+        ASSERT_TRUE(grid.Build(tree, size_t{1} << 24));
+        int deadEnds = 0;
+        for (int i = 0; i < 300000; ++i) {
+            const uint32_t v = next();
+            const uint8_t r = uint8_t(v >> 8), g = uint8_t(v >> 16), b = uint8_t(v >> 24);
+            const int walked = WalkSplitTree(tree, r, g, b);
+            deadEnds += walked < 0;
+            ASSERT_EQ(grid(r, g, b), walked) << int(r) << " " << int(g) << " " << int(b);
+        }
+        if (c.pixels.size() == 3) {
+            EXPECT_GT(deadEnds, 0);  // few colours leave ranges empty
+        }
+        for (const TPxTriple& p : c.pixels) {
+            ASSERT_EQ(grid(p.Red, p.Green, p.Blue), WalkSplitTree(tree, p.Red, p.Green, p.Blue));
+        }
+    }
+    // A tree of many cuts makes more cells than a small limit allows.
+    TPxPalette palette;
+    TPxSplitTree tree;
+    SplitPixels(cases[2].pixels, 8, palette, tree, {});
+    EXPECT_FALSE(TPxSplitGrid().Build(tree, 64));
+}
