@@ -213,3 +213,27 @@ TEST(FilesWin, LoadAndSaveThroughFileStreams) {
     back.ReadBuffer(bytes.data(), bytes.size());
     EXPECT_EQ(bytes, file);
 }
+
+// Released stores of 1 MB and more are kept and handed out again: a store of the same size comes
+// back cleared, a kept store cannot be released twice, and a release with the wrong view still
+// fails and leaves the store to be released properly.
+TEST(PxFileMapWin, KeptStoresComeBackClearedAndStillRefuseBadReleases) {
+    const int64_t stores = PxPixelStoreCount();
+    for (const uint32_t size : {1u << 20, (3u << 20) + 4, 36000000u}) {
+        SCOPED_TRACE(size);
+        for (int round = 0; round < 4; ++round) {
+            TPxFileMap map = GetFileMap(size);
+            EXPECT_EQ(std::count(map.Bits, map.Bits + size, 0), static_cast<ptrdiff_t>(size)) << round;
+            std::memset(map.Bits, 0xA5, size);
+            ReleaseFileMap(map.Handle, map.Bits);
+            EXPECT_EQ(Failure([&] { ReleaseFileMap(map.Handle, map.Bits); }),
+                      "EPxDIBAssert: ReleaseFileMap: Failed To Unmap View of File map");
+        }
+    }
+    TPxFileMap map = GetFileMap(1 << 20);
+    int other = 0;
+    EXPECT_EQ(Failure([&] { ReleaseFileMap(map.Handle, &other); }),
+              "EPxDIBAssert: ReleaseFileMap: Failed To Unmap View of File map");
+    ReleaseFileMap(map.Handle, map.Bits);
+    EXPECT_EQ(PxPixelStoreCount(), stores);
+}
