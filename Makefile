@@ -21,9 +21,8 @@ screenshots:
 fuzz:
 	scripts/fuzz-all $(FUZZ_SECONDS)
 
-# Builds the optimised benchmark programs and runs them.
+# Builds the DIB benchmark natively (optimised) and for Windows, and runs both side by side (the
+# Windows one under Wine), each beside memcpy from the same run.
 bench:
 	scripts/setup-deps --clang
-	cmake --preset bench >/dev/null
-	cmake --build --preset bench --target pxbench
-	build/bench/bench/pxbench
+	scripts/bench-side-by-side
