@@ -38,7 +38,7 @@ namespace {
 TMemoryStream& InMemory(TStream& stream, std::unique_ptr<TMemoryStream>& copy) {
     if (auto* memory = dynamic_cast<TMemoryStream*>(&stream)) return *memory;
     copy = std::make_unique<TMemoryStream>();
-    copy->CopyFrom(stream, 0);
+    copy->LoadFromStream(stream);  // one read into memory of the file's size: no chunks, no regrowing
     return *copy;
 }
 

@@ -104,3 +104,11 @@ void TMemoryStream::LoadFromBuffer(const void* buffer, size_t count) {
     if (count) std::memcpy(data_.data(), buffer, count);
     position_ = 0;
 }
+
+void TMemoryStream::LoadFromStream(TStream& source) {
+    source.SetPosition(0);
+    const int64_t size = source.Size();
+    SetSize(size);
+    source.ReadBuffer(data_.data(), data_.size());
+    position_ = 0;
+}

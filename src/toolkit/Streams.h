@@ -48,6 +48,9 @@ public:
     size_t Length() const { return data_.size(); }
     void Clear();
     void LoadFromBuffer(const void* buffer, size_t count);
+    // Replaces the contents with the whole of source (from its start), read in one piece straight
+    // into the stream's memory; the position is 0 afterwards. A short read raises EReadError.
+    void LoadFromStream(TStream& source);
 
 private:
     std::vector<uint8_t> data_;

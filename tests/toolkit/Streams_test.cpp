@@ -46,3 +46,18 @@ TEST(MemoryStream, SetSizeClampsPositionAndCopyFromTakesWholeSource) {
     dst.SetSize(5);
     EXPECT_EQ(dst.Position(), 5);
 }
+
+TEST(MemoryStream, LoadFromStreamTakesTheWholeSourceFromItsStart) {
+    TMemoryStream src;
+    const auto bytes = PatternBytes(70000, 5);
+    src.WriteBuffer(bytes.data(), bytes.size());  // the position is at the end: loading starts over
+    TMemoryStream dst;
+    dst.WriteBuffer("old contents", 12);
+    dst.LoadFromStream(src);
+    EXPECT_EQ(dst.Position(), 0);
+    ASSERT_EQ(dst.Length(), bytes.size());
+    EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), dst.Memory()));
+    src.SetSize(0);
+    dst.LoadFromStream(src);
+    EXPECT_EQ(dst.Length(), 0u);
+}
