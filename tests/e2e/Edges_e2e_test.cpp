@@ -20,8 +20,6 @@
 
 namespace {
 
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 // The names in a folder, "." and ".." left out.
 std::vector<std::wstring> FolderNames(const std::wstring& folder) {
     std::vector<std::wstring> names;
@@ -109,7 +107,7 @@ TEST(ProgramEdges, AFileThatVanishedAfterListingIsReportedAndNothingElseChanges)
     EXPECT_NE(DialogMessage(message).find(L"a.bmp"), std::wstring::npos) << WideToUtf8(DialogMessage(message));
     PressButton(message, IDOK);
     EXPECT_TRUE(WaitForShown(message, false));
-    EXPECT_TRUE(Exists(pictures + L"\\b.bmp"));
+    EXPECT_TRUE(FileExists(pictures + L"\\b.bmp"));
     EXPECT_EQ(program.Close(), 0u) << "the program goes on";
 }
 
@@ -181,7 +179,7 @@ TEST(ProgramEdges, AnImagePluginThatCrashesOnOneFileIsUnusableForTheSession) {
     shots.Shot(GetDesktopWindow(), L"after-paging-to-the-file-it-fails-on");
     if (ended != STILL_ACTIVE) {
         EXPECT_EQ(ended, static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION));
-        EXPECT_FALSE(Exists(program.IniPath())) << "the settings of the session were never written";
+        EXPECT_FALSE(FileExists(program.IniPath())) << "the settings of the session were never written";
     } else {
         EXPECT_TRUE(WaitForCaption(view, L"a.vvi(")) << "the picture stays";
         EXPECT_FALSE(program.ShownWindow(L"#32770")) << "no message says why";

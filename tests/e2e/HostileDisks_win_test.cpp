@@ -19,14 +19,6 @@
 
 namespace {
 
-std::wstring Environment(const wchar_t* name) {
-    wchar_t value[MAX_PATH]{};
-    GetEnvironmentVariableW(name, value, MAX_PATH);
-    return value;
-}
-
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 ULONGLONG FileSize(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
@@ -63,8 +55,7 @@ std::vector<std::wstring> SaveFirstRowTo(const std::wstring& saveFolder, int row
     WritePrivateProfileStringW(L"FolderSetting", L"BrowseFolder", saveFolder.c_str(), program.IniPath().c_str());
     EXPECT_TRUE(program.Start({SampleZip()}));
     HWND list = program.MemberList();
-    const int height = static_cast<int>(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
-    Click(list, 20, row * height + height / 2);
+    ClickRow(list, row);
     EXPECT_TRUE(WaitForStatus(program, 1, L"1個のファイルを選択"));
     Click(program.Control(IDC_MAIN_TB_SAVE_TO_SAVE_FOLDER), 5, 5);
     std::vector<std::wstring> messages = AnswerBoxes(program, shots, step);
@@ -73,23 +64,23 @@ std::vector<std::wstring> SaveFirstRowTo(const std::wstring& saveFolder, int row
 }
 
 TEST(HostileDisks, SavingToAReadOnlyFolderSaysSoAndWritesNothing) {
-    const std::wstring readOnly = Environment(L"VV_READONLY_FOLDER");
+    const std::wstring readOnly = EnvironmentText(L"VV_READONLY_FOLDER");
     ASSERT_FALSE(readOnly.empty());
     TStepShots shots(L"disks-readonly");
     const std::vector<std::wstring> messages = SaveFirstRowTo(readOnly, 0, shots, L"save-to-read-only-folder");
     ASSERT_EQ(messages.size(), 2u) << "the question, then the failure: " << Joined(messages);
     EXPECT_NE(messages[1].find(L"landscape.png"), std::wstring::npos) << Joined(messages);
-    EXPECT_FALSE(Exists(readOnly + L"\\landscape.png"));
+    EXPECT_FALSE(FileExists(readOnly + L"\\landscape.png"));
 }
 
 TEST(HostileDisks, SavingToAFullDiskSaysSoAndLeavesNoHalfFile) {
-    const std::wstring full = Environment(L"VV_FULL_FOLDER");
+    const std::wstring full = EnvironmentText(L"VV_FULL_FOLDER");
     ASSERT_FALSE(full.empty());
     TStepShots shots(L"disks-saving");
     // checker.bmp, the fourth member, is 57,654 bytes; the disk has room for less.
     const std::vector<std::wstring> messages = SaveFirstRowTo(full, 3, shots, L"save-to-full-disk");
     ASSERT_EQ(messages.size(), 2u) << "the question, then the failure: " << Joined(messages);
-    EXPECT_FALSE(Exists(full + L"\\checker.bmp")) << "a half-written file of " << FileSize(full + L"\\checker.bmp");
+    EXPECT_FALSE(FileExists(full + L"\\checker.bmp")) << "a half-written file of " << FileSize(full + L"\\checker.bmp");
 }
 
 // Moves one row of the folder list through the file operation dialog, keeping the format, into
@@ -97,15 +88,13 @@ TEST(HostileDisks, SavingToAFullDiskSaysSoAndLeavesNoHalfFile) {
 std::vector<std::wstring> MoveRow(const TProgramDriver& program, int row, const std::wstring& folder,
                                   TStepShots& shots, const std::wstring& step) {
     HWND list = program.MemberList();
-    const int height = static_cast<int>(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
-    Click(list, 20, row * height + height / 2);
+    ClickRow(list, row);
     EXPECT_TRUE(WaitForStatus(program, 1, L"1個のファイルを選択"));
     ChooseMenuCommand(program.MainWindow(), IDM_MAIN_COPY_MOVE);
     HWND dialog = program.WaitForWindow(L"TFileOperationDialog");
     if (!dialog) return {L"no file operation dialog"};
     HWND edit = FindWindowExW(FindDescendant(dialog, IDC_FILEOP_FOLDER), nullptr, L"Edit", nullptr);
-    PostMessageW(edit, EM_SETSEL, 0, -1);
-    for (wchar_t c : folder) PostMessageW(edit, WM_CHAR, c, 1);
+    TypeText(edit, folder);
     PostMessageW(ChildWithText(dialog, L"オリジナル形式"), BM_CLICK, 0, 0);
     Settle(300);
     shots.Shot(dialog, step);
@@ -128,7 +117,7 @@ std::vector<unsigned char> ReadBytes(const std::wstring& path) {
 }
 
 TEST(HostileDisks, MovingOntoAFullDiskKeepsTheSourceAndTheFileItWouldReplace) {
-    const std::wstring full = Environment(L"VV_FULL_FOLDER");
+    const std::wstring full = EnvironmentText(L"VV_FULL_FOLDER");
     ASSERT_FALSE(full.empty());
     TStepShots shots(L"disks-moving");
     TTempDir folder;
@@ -147,7 +136,7 @@ TEST(HostileDisks, MovingOntoAFullDiskKeepsTheSourceAndTheFileItWouldReplace) {
     std::vector<std::wstring> messages = MoveRow(program, 0, full, shots, L"move-new-file");
     EXPECT_FALSE(messages.empty()) << "the failure is reported";
     EXPECT_EQ(ReadBytes(work / L"new.bmp"), bytes) << "the source is kept whole: " << Joined(messages);
-    EXPECT_FALSE(Exists(full + L"\\new.bmp")) << "a half-written file of " << FileSize(full + L"\\new.bmp");
+    EXPECT_FALSE(FileExists(full + L"\\new.bmp")) << "a half-written file of " << FileSize(full + L"\\new.bmp");
 
     // Over a file of the same name, answered Yes: the file it would replace stays as it was.
     messages = MoveRow(program, 1, full, shots, L"move-over-a-file");

@@ -15,21 +15,13 @@
 
 namespace {
 
-std::wstring PackageFolder() {
-    wchar_t value[MAX_PATH]{};
-    GetEnvironmentVariableW(L"VV_PACKAGE_FOLDER", value, MAX_PATH);
-    return value;
-}
-
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 TEST(ReleasePackage, RunsFromItsFolderOpensTheSampleAndShowsAPicture) {
-    const std::wstring folder = PackageFolder();
+    const std::wstring folder = EnvironmentText(L"VV_PACKAGE_FOLDER");
     ASSERT_FALSE(folder.empty()) << "VV_PACKAGE_FOLDER names the unpacked package";
     for (const wchar_t* name : {L"VardenoView.exe", L"vvimage.spi", L"vvarchive.spi", L"VardenoView.html",
                                 L"README.txt", L"licenses\\THIRD-PARTY-NOTICES.txt"})
-        EXPECT_TRUE(Exists(folder + L"\\" + name)) << WideToUtf8(name);
-    ASSERT_FALSE(Exists(folder + L"\\VardenoView.ini")) << "a package holds no settings";
+        EXPECT_TRUE(FileExists(folder + L"\\" + name)) << WideToUtf8(name);
+    ASSERT_FALSE(FileExists(folder + L"\\VardenoView.ini")) << "a package holds no settings";
 
     TProgramDriver program(folder, TProgramDriver::TSource::sInPlace);
     ASSERT_TRUE(program.Start({SampleZip()}));
@@ -44,7 +36,7 @@ TEST(ReleasePackage, RunsFromItsFolderOpensTheSampleAndShowsAPicture) {
     EXPECT_TRUE(WaitForCaption(view, L"landscape.png(")) << WideToUtf8(WindowText(view));
 
     EXPECT_EQ(program.Close(), 0u);
-    EXPECT_TRUE(Exists(program.IniPath()));
+    EXPECT_TRUE(FileExists(program.IniPath()));
 }
 
 }  // namespace

@@ -87,6 +87,27 @@ void Settle(DWORD milliseconds) {
     }, &until, milliseconds + 1000);
 }
 
+void ClickRow(HWND list, int row, bool addToSelection) {
+    const int height = static_cast<int>(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
+    const LPARAM at = MAKELPARAM(20, row * height + height / 2);
+    const WPARAM keys = addToSelection ? MK_CONTROL : 0;
+    PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON | keys, at);
+    PostMessageW(list, WM_LBUTTONUP, keys, at);
+}
+
+void TypeText(HWND edit, const std::wstring& text) {
+    PostMessageW(edit, EM_SETSEL, 0, -1);
+    for (wchar_t c : text) PostMessageW(edit, WM_CHAR, c, 1);
+}
+
+bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::wstring EnvironmentText(const wchar_t* name) {
+    wchar_t value[MAX_PATH]{};
+    GetEnvironmentVariableW(name, value, MAX_PATH);
+    return value;
+}
+
 int ListCount(HWND list) { return static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0)); }
 
 std::vector<std::wstring> RowNames(HWND list) {

@@ -22,6 +22,14 @@ HWND ChildWithText(HWND parent, const wchar_t* text);
 void Settle(DWORD milliseconds);
 
 int ListCount(HWND list);
+// A click on a row of a list box, with Ctrl held to add it to the selection.
+void ClickRow(HWND list, int row, bool addToSelection = false);
+// Replaces an edit field's text as the user does: selects all of it, then types character by
+// character.
+void TypeText(HWND edit, const std::wstring& text);
+bool FileExists(const std::wstring& path);
+// A variable of this test program's environment; empty when unset.
+std::wstring EnvironmentText(const wchar_t* name);
 // The first tab-separated field of every row of a list box of another process.
 std::vector<std::wstring> RowNames(HWND list);
 

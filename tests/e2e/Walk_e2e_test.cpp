@@ -25,8 +25,6 @@ using TNames = std::vector<std::wstring>;
 const TNames kSampleRows = {L"landscape.png", L"rose.jpg", L"logo.gif", L"checker.bmp",
                             L"夕焼け.png", L"薔薇.jpg", L"魔法使い.gif", L"格子.bmp"};
 
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 // A small true-colour bitmap file, so that folders hold real pictures.
 void WriteBitmap(const std::wstring& path, BYTE shade) {
     const int width = 4, height = 4, stride = width * 3;
@@ -73,16 +71,6 @@ bool WaitForRows(HWND list, const TNames& expected) {
     }, &wait);
 }
 
-int RowHeight(HWND list) { return static_cast<int>(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0)); }
-
-// A click on a row, with Ctrl held to add it to the selection.
-void ClickRow(HWND list, int row, bool addToSelection = false) {
-    const LPARAM at = MAKELPARAM(20, row * RowHeight(list) + RowHeight(list) / 2);
-    const WPARAM keys = addToSelection ? MK_CONTROL : 0;
-    PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON | keys, at);
-    PostMessageW(list, WM_LBUTTONUP, keys, at);
-}
-
 int SelectedCount(HWND list) { return static_cast<int>(SendMessageW(list, LB_GETSELCOUNT, 0, 0)); }
 
 bool WaitForSelected(HWND list, int count) {
@@ -96,20 +84,13 @@ bool WaitForSelected(HWND list, int count) {
     }, &sel);
 }
 
-// Replaces an edit field's text as the user does: selects all of it, then types character by
-// character.
-void TypeText(HWND edit, const std::wstring& text) {
-    PostMessageW(edit, EM_SETSEL, 0, -1);
-    for (wchar_t c : text) PostMessageW(edit, WM_CHAR, c, 1);
-}
-
 bool WaitForFile(const std::wstring& path) {
-    return WaitFor([](void* p) { return Exists(*static_cast<std::wstring*>(p)); }, const_cast<std::wstring*>(&path));
+    return WaitFor([](void* p) { return FileExists(*static_cast<std::wstring*>(p)); }, const_cast<std::wstring*>(&path));
 }
 
 // A moved file's source goes once its copy is complete: after the copy appears, not with it.
 bool WaitForGone(const std::wstring& path) {
-    return WaitFor([](void* p) { return !Exists(*static_cast<std::wstring*>(p)); }, const_cast<std::wstring*>(&path));
+    return WaitFor([](void* p) { return !FileExists(*static_cast<std::wstring*>(p)); }, const_cast<std::wstring*>(&path));
 }
 
 // Starts the program with a settings file whose save folder is given.
@@ -258,7 +239,7 @@ TEST(ProgramWalk, CopiesThreeFilesWithNumberedNamesAndMovesTwo) {
         EXPECT_TRUE(WaitForFile(copies + L"\\" + name)) << WideToUtf8(name);
     EXPECT_TRUE(WaitForShown(dialog, false));
     shots.Shot(main, L"copied");
-    for (const wchar_t* name : {L"a.bmp", L"b.bmp", L"c.bmp"}) EXPECT_TRUE(Exists(pictures + L"\\" + name));
+    for (const wchar_t* name : {L"a.bmp", L"b.bmp", L"c.bmp"}) EXPECT_TRUE(FileExists(pictures + L"\\" + name));
 
     ClickRow(list, 0);
     ClickRow(list, 3, true);
