@@ -291,7 +291,16 @@ void BuildHighTree(R routine,
     const std::unique_ptr<TPxTriple[]> pixels = HeapArray<TPxTriple>(routine, count);
     for (size_t y = 0; y < g.Height; ++y)
         std::memcpy(&pixels[y * g.Width], src.Bits + y * g.SourceStride, g.Width * sizeof(TPxTriple));
-    SplitPixels(std::span<TPxTriple>(pixels.get(), static_cast<size_t>(count)), depth, palette, tree, progress);
+    // A second buffer lets each split write its halves without a branch per pixel; without room
+    // for it the pixels are split in place, slower but to the same palette and tree.
+    std::unique_ptr<TPxTriple[]> scratch;
+    try {
+        scratch = HeapArray<TPxTriple>(routine, count);
+    } catch (const EOutOfMemory&) {
+    }
+    SplitPixels(std::span<TPxTriple>(pixels.get(), static_cast<size_t>(count)),
+                std::span<TPxTriple>(scratch.get(), scratch ? static_cast<size_t>(count) : 0), depth, palette, tree,
+                progress);
 }
 
 void ReduceHigh(R routine,

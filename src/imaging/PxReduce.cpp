@@ -124,6 +124,82 @@ Item* PartitionOn(Item* first, Item* last, int cut, TSums& lower) {
     }
 }
 
+// The same split into out, without a branch per item: every item is written both at the low end
+// and at the high end of out, and only the end it belongs to moves on (a write at the other end is
+// overwritten later, or is the same item in the same place). Returns the number of items not above
+// cut; their order is not kept.
+template <int ChannelId>
+size_t PartitionInto(const TPxTriple* first, const TPxTriple* last, TPxTriple* out, int cut) {
+    TPxTriple* low = out;
+    TPxTriple* high = out + (last - first) - 1;
+    for (; first != last; ++first) {
+        const TPxTriple item = *first;
+        const size_t isLow = static_cast<int>(Channel(item, ChannelId)) <= cut ? 1 : 0;
+        *(isLow ? low : high) = item;
+        low += isLow;
+        high -= isLow ^ 1;
+    }
+    return static_cast<size_t>(low - out);
+}
+
+// The sums of a range of pixels, in 32-bit blocks as above: a loop simple enough for the compiler
+// to vectorise.
+TSums MeasurePixels(const TPxTriple* first, const TPxTriple* last) {
+    constexpr size_t kBlock = 65536;
+    TSums sums;
+    while (first != last) {
+        const size_t count = std::min<size_t>(static_cast<size_t>(last - first), kBlock);
+        uint32_t sumR = 0, sumG = 0, sumB = 0, sqR = 0, sqG = 0, sqB = 0;
+        for (size_t i = 0; i < count; ++i) {
+            const uint32_t r = first[i].Red, g = first[i].Green, b = first[i].Blue;
+            sumR += r, sumG += g, sumB += b;
+            sqR += r * r, sqG += g * g, sqB += b * b;
+        }
+        first += count;
+        sums.N += count;
+        sums.Sum[kDivideRed] += sumR, sums.Sum[kDivideGreen] += sumG, sums.Sum[kDivideBlue] += sumB;
+        sums.Squares[kDivideRed] += sqR, sums.Squares[kDivideGreen] += sqG, sums.Squares[kDivideBlue] += sqB;
+    }
+    return sums;
+}
+
+// Only the sums of the items not above cut, for a split whose halves are not needed in order.
+template <int ChannelId>
+void SumLower(const TPxTriple* first, const TPxTriple* last, int cut, TSums& lower) {
+    constexpr size_t kBlock = 65536;
+    while (first != last) {
+        const TPxTriple* const end = first + std::min<size_t>(static_cast<size_t>(last - first), kBlock);
+        uint32_t n = 0, sumR = 0, sumG = 0, sumB = 0, sqR = 0, sqG = 0, sqB = 0;
+        for (; first != end; ++first) {
+            const TPxTriple item = *first;
+            const uint32_t mask = static_cast<int>(Channel(item, ChannelId)) <= cut ? ~0u : 0u;
+            const uint32_t r = item.Red & mask, g = item.Green & mask, b = item.Blue & mask;
+            n -= mask;
+            sumR += r, sumG += g, sumB += b;
+            sqR += r * r, sqG += g * g, sqB += b * b;
+        }
+        lower.N += n;
+        lower.Sum[kDivideRed] += sumR, lower.Sum[kDivideGreen] += sumG, lower.Sum[kDivideBlue] += sumB;
+        lower.Squares[kDivideRed] += sqR, lower.Squares[kDivideGreen] += sqG, lower.Squares[kDivideBlue] += sqB;
+    }
+}
+
+size_t PartitionIntoOn(int channel, const TPxTriple* first, const TPxTriple* last, TPxTriple* out, int cut) {
+    switch (channel) {
+        case kDivideRed: return PartitionInto<kDivideRed>(first, last, out, cut);
+        case kDivideGreen: return PartitionInto<kDivideGreen>(first, last, out, cut);
+        default: return PartitionInto<kDivideBlue>(first, last, out, cut);
+    }
+}
+
+void SumLowerOn(int channel, const TPxTriple* first, const TPxTriple* last, int cut, TSums& lower) {
+    switch (channel) {
+        case kDivideRed: return SumLower<kDivideRed>(first, last, cut, lower);
+        case kDivideGreen: return SumLower<kDivideGreen>(first, last, cut, lower);
+        default: return SumLower<kDivideBlue>(first, last, cut, lower);
+    }
+}
+
 template <class Item>
 Item* Partition(Item* first, Item* last, int channel, int cut, TSums& lower) {
     switch (channel) {
@@ -144,8 +220,9 @@ public:
         : maxDepth_(maxDepth), highRule_(highRule), palette_(palette), progress_(progress), tree_(tree) {}
 
     // sums are the range's; node is the tree node this range fills, or -1 when there is no tree or
-    // no node for it.
-    void Split(Item* first, Item* last, int depth, int node, const TSums& sums) {
+    // no node for it. elsewhere is the same range in a second buffer that the split may write its
+    // halves to, or null to split in place.
+    void Split(Item* first, Item* last, int depth, int node, const TSums& sums, Item* elsewhere = nullptr) {
         if (first == last) {
             // An empty range makes no entry and no node, but keeps the count of progress steps.
             if (depth == maxDepth_) {
@@ -167,7 +244,29 @@ public:
         // Channel values are integers, so comparing them with the floor of the mean is exact.
         const int cut = static_cast<int>(std::floor(mean));
         TSums lower;
-        Item* const middle = Partition(first, last, channel, cut, lower);
+        Item* middle = nullptr;
+        Item* halvesElsewhere = nullptr;  // where the halves may be split into in turn
+        if constexpr (std::is_same_v<Item, TPxTriple>) {
+            if (depth + 1 == maxDepth_) {
+                // The halves become leaves, which need only their sums: nothing is moved, and the
+                // halves are ranges of the right sizes.
+                SumLowerOn(channel, first, last, cut, lower);
+                middle = first + lower.N;
+            } else if (elsewhere != nullptr) {
+                const size_t lowCount = PartitionIntoOn(channel, first, last, elsewhere, cut);
+                halvesElsewhere = first;
+                last = elsewhere + (last - first);
+                first = elsewhere;
+                middle = first + lowCount;
+                // The halves lie apart now: the smaller one is summed, the other is the rest.
+                lower = middle - first <= last - middle ? MeasurePixels(first, middle)
+                                                        : sums.Minus(MeasurePixels(middle, last));
+            } else {
+                middle = Partition(first, last, channel, cut, lower);
+            }
+        } else {
+            middle = Partition(first, last, channel, cut, lower);
+        }
         int right = -1;
         if (node >= 0) {
             TPxSplitNode& n = tree_->Nodes[node];
@@ -177,13 +276,14 @@ public:
             right = NewNode();
             tree_->Nodes[node].Right = static_cast<uint16_t>(right);
         }
-        Split(middle, last, depth + 1, right, sums.Minus(lower));
+        Split(middle, last, depth + 1, right, sums.Minus(lower),
+              halvesElsewhere != nullptr ? halvesElsewhere + (middle - first) : nullptr);
         int left = -1;
         if (node >= 0) {
             left = NewNode();
             tree_->Nodes[node].Left = static_cast<uint16_t>(left);
         }
-        Split(first, middle, depth + 1, left, lower);
+        Split(first, middle, depth + 1, left, lower, halvesElsewhere);
     }
 
 private:
@@ -244,6 +344,7 @@ void SplitColorCells(std::span<TPxColorCell> cells, int depth, TPxPalette& palet
 }
 
 void SplitPixels(std::span<TPxTriple> pixels,
+                 std::span<TPxTriple> scratch,
                  int depth,
                  TPxPalette& palette,
                  TPxSplitTree& tree,
@@ -254,7 +355,16 @@ void SplitPixels(std::span<TPxTriple> pixels,
     tree.Used = 1;  // the root
     TSplitter<TPxTriple> splitter(depth, true, palette, progress, &tree);
     splitter.Split(pixels.data(), pixels.data() + pixels.size(), 0, 0,
-                   Measure(pixels.data(), pixels.data() + pixels.size()));
+                   MeasurePixels(pixels.data(), pixels.data() + pixels.size()),
+                   scratch.size() == pixels.size() ? scratch.data() : nullptr);
+}
+
+void SplitPixels(std::span<TPxTriple> pixels,
+                 int depth,
+                 TPxPalette& palette,
+                 TPxSplitTree& tree,
+                 const TPxProgress& progress) {
+    SplitPixels(pixels, {}, depth, palette, tree, progress);
 }
 
 bool TPxSplitGrid::Build(const TPxSplitTree& tree, size_t maxCells) {

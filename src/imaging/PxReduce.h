@@ -64,7 +64,15 @@ struct TPxSplitTree {
 void SplitColorCells(std::span<TPxColorCell> cells, int depth, TPxPalette& palette, const TPxProgress& progress);
 
 // Splits single pixels to the given depth with the High rule, reordering them, and records the
-// splits in tree (which must be fresh).
+// splits in tree (which must be fresh). Given scratch of the pixels' size, the halves of each split
+// are written from one buffer to the other without a branch per pixel (both are left in no
+// particular order); without it, the pixels are split in place.
+void SplitPixels(std::span<TPxTriple> pixels,
+                 std::span<TPxTriple> scratch,
+                 int depth,
+                 TPxPalette& palette,
+                 TPxSplitTree& tree,
+                 const TPxProgress& progress);
 void SplitPixels(std::span<TPxTriple> pixels,
                  int depth,
                  TPxPalette& palette,

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <map>
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "imaging/PxPictures.h"
@@ -387,4 +388,41 @@ TEST(PxSplitGrid, MapsColoursLikeTheTreeWalk) {
     TPxSplitTree tree;
     SplitPixels(cases[2].pixels, 8, palette, tree, {});
     EXPECT_FALSE(TPxSplitGrid().Build(tree, 64));
+}
+
+// Pictures of more pixels than a 32-bit block of sums holds, bright enough that the squares of a
+// block come near 2^32: the split into a second buffer and the split in place both give the
+// reference's palette, and the same tree.
+TEST(PxSplit, LargeBrightPicturesSplitAlikeInPlaceAndThroughASecondBuffer) {
+    std::mt19937 rng(7);
+    TTestPicture picture(331, 229, 24);  // 75,799 pixels
+    for (int y = 0; y < picture.Height; ++y)
+        for (int x = 0; x < picture.Width; ++x)
+            picture.SetRgb(x, y, static_cast<uint8_t>(255 - rng() % 3), static_cast<uint8_t>(255 - rng() % 9),
+                           static_cast<uint8_t>(200 + rng() % 56));
+    std::vector<TPxTriple> pixels;
+    for (int y = 0; y < picture.Height; ++y)
+        for (int x = 0; x < picture.Width; ++x) {
+            const uint8_t* p = PixelAt(picture, x, y);
+            pixels.push_back(TPxTriple{p[0], p[1], p[2]});
+        }
+    for (const int depth : {1, 2, 8}) {
+        SCOPED_TRACE(depth);
+        TRefResult ref;
+        RefHigh(picture, depth, ref);
+        std::vector<TPxTriple> inPlace = pixels, apart = pixels, scratch(pixels.size());
+        TPxPalette inPlacePalette, apartPalette;
+        TPxSplitTree inPlaceTree, apartTree;
+        SplitPixels(inPlace, depth, inPlacePalette, inPlaceTree, {});
+        SplitPixels(apart, scratch, depth, apartPalette, apartTree, {});
+        EXPECT_EQ(Used(inPlacePalette), ref.Palette);
+        EXPECT_EQ(Used(apartPalette), ref.Palette);
+        ASSERT_EQ(apartTree.Used, inPlaceTree.Used);
+        for (int i = 0; i < apartTree.Used; ++i) {
+            const TPxSplitNode &a = apartTree.Nodes[i], &b = inPlaceTree.Nodes[i];
+            EXPECT_EQ(std::tie(a.DivideID, a.Cut, a.Left, a.Right, a.PaletteIndex, a.Threshold),
+                      std::tie(b.DivideID, b.Cut, b.Left, b.Right, b.PaletteIndex, b.Threshold))
+                << "node " << i;
+        }
+    }
 }
