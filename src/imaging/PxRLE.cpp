@@ -3,6 +3,11 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -62,6 +67,13 @@ public:
         pos_ += count;
         if (count & 1) out_[pos_++] = 0;
     }
+    // Runs of one for the first count (1 or 2) of bytes; bytes[1] must be readable.
+    void OneOrTwoSingles(const uint8_t* bytes, size_t count) {
+        Need(2 * count + kRunRoom - 2);  // at least 6: room for the spare pair too
+        uint8_t* p = out_.data() + pos_;
+        p[0] = 1, p[1] = bytes[0], p[2] = 1, p[3] = bytes[1];
+        pos_ += 2 * count;
+    }
     void EndOfLine() {
         Need(kEndOfLineRoom);
         Put(0, kEndOfLine);
@@ -83,35 +95,52 @@ private:
     size_t pos_ = 0;
 };
 
-// Scans of a row eight bytes at a time (little-endian words: the lowest byte comes first).
-inline uint64_t Load64(const uint8_t* p) {
-    uint64_t v;
-    std::memcpy(&v, p, 8);
-    return v;
-}
-
-// The first index in [j, stop) whose byte is not v, or stop.
-inline size_t SameUntil(const uint8_t* row, size_t j, size_t stop, uint8_t v) {
-    const uint64_t pattern = 0x0101010101010101ull * v;
-    for (; j + 8 <= stop; j += 8) {
-        if (const uint64_t diff = Load64(row + j) ^ pattern) return j + std::countr_zero(diff) / 8;
+// Where a row repeats itself: bit k of the map is set when byte k equals byte k - 1 (bit 0 is
+// clear). Made sixteen bytes at a time where SSE2 is there (every x86-64 and the 32-bit Windows
+// build); the encoder then finds the ends of runs and literals as the next clear or set bit, many
+// bytes at a time, without reading the row again.
+class TRepeatMap {
+public:
+    void Build(const uint8_t* row, size_t count) {
+        words_.assign(count / 64 + 1, 0);
+        size_t k = 1;
+#if defined(__SSE2__)
+        if (count >= 16) {
+            // The first sixteen bytes against themselves moved up one byte; bit 0 compares with 0.
+            const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row));
+            words_[0] = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(first, _mm_slli_si128(first, 1)))) & ~1u;
+            for (k = 16; k + 16 <= count; k += 16) {
+                const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + k));
+                const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + k - 1));
+                words_[k / 64] |= uint64_t{static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, before)))} << (k % 64);
+            }
+        }
+#endif
+        for (; k < count; ++k) {
+            if (row[k] == row[k - 1]) words_[k / 64] |= uint64_t{1} << (k % 64);
+        }
     }
-    while (j < stop && row[j] == v) ++j;
-    return j;
-}
 
-// The first index in [j, stop) whose byte equals the one before it, or stop; j >= 1. A zero byte of
-// word(j) xor word(j - 1) marks such a pair; the lowest flagged byte of the usual zero-byte test is
-// always a true zero (only bytes above a true zero can be flagged falsely).
-inline size_t DistinctUntil(const uint8_t* row, size_t j, size_t stop) {
-    constexpr uint64_t kOnes = 0x0101010101010101ull, kHighBits = 0x8080808080808080ull;
-    for (; j + 8 <= stop; j += 8) {
-        const uint64_t x = Load64(row + j) ^ Load64(row + j - 1);
-        if (const uint64_t zero = (x - kOnes) & ~x & kHighBits) return j + std::countr_zero(zero) / 8;
+    bool operator[](size_t k) const { return (words_[k / 64] >> (k % 64)) & 1; }
+    // The first k in [from, limit) whose bit is set (NextSet) or clear (NextClear), or limit; limit
+    // is at most the row's byte count.
+    size_t NextSet(size_t from, size_t limit) const { return Next(from, limit, 0); }
+    size_t NextClear(size_t from, size_t limit) const { return Next(from, limit, ~uint64_t{0}); }
+
+private:
+    size_t Next(size_t from, size_t limit, uint64_t flip) const {
+        if (from >= limit) return limit;
+        size_t w = from / 64;
+        uint64_t bits = (words_[w] ^ flip) & (~uint64_t{0} << (from % 64));
+        while (bits == 0) {
+            if (++w * 64 >= limit) return limit;
+            bits = words_[w] ^ flip;
+        }
+        return std::min(limit, w * 64 + static_cast<size_t>(std::countr_zero(bits)));
     }
-    while (j < stop && row[j] != row[j - 1]) ++j;
-    return j;
-}
+
+    std::vector<uint64_t> words_;
+};
 
 // The state machine both encoders share, over the bytes of one row (pixels for RLE8, pixel pairs
 // for RLE4). Equal neighbours form runs of up to maxRun; differing ones collect in a literal
@@ -120,10 +149,12 @@ inline size_t DistinctUntil(const uint8_t* row, size_t j, size_t stop) {
 //
 // The machine is written as a loop over its stretches rather than over single bytes: from a
 // pending byte at i, an equal neighbour starts a run and a different one a literal, and each is
-// measured in one scan. A literal that ends on an equal pair gives its last byte to the run that
-// follows (the pair is where the loop picks up again); one that reaches maxRun ends where it is.
+// measured in one look-up of the repeat map. A literal that ends on an equal pair gives its last
+// byte to the run that follows (the pair is where the loop picks up again); one that reaches
+// maxRun ends where it is.
 template <class Emit>
-void EncodeRowBytes(const uint8_t* row, size_t count, size_t maxRun, Emit& emit) {
+void EncodeRowBytes(const uint8_t* row, size_t count, size_t maxRun, TRepeatMap& repeats, Emit& emit) {
+    repeats.Build(row, count);
     size_t i = 0;
     while (i < count) {
         if (i + 1 == count) {
@@ -131,14 +162,14 @@ void EncodeRowBytes(const uint8_t* row, size_t count, size_t maxRun, Emit& emit)
             break;
         }
         const size_t stop = std::min(count, i + maxRun);
-        if (row[i + 1] == row[i]) {
-            const size_t end = SameUntil(row, i + 2, stop, row[i]);
+        if (repeats[i + 1]) {
+            const size_t end = repeats.NextClear(i + 2, stop);
             emit.Run(end - i, row[i]);
             i = end;
             continue;
         }
-        const size_t end = DistinctUntil(row, i + 2, stop);
-        if (end < count && row[end] == row[end - 1]) {
+        const size_t end = repeats.NextSet(i + 2, stop);
+        if (end < count && repeats[end]) {
             emit.Literal(i, end - 1 - i);
             i = end - 1;
         } else {
@@ -154,9 +185,11 @@ struct TEmit8 {
     void Run(size_t k, uint8_t v) { w.Run(static_cast<uint8_t>(k), v); }
     void Literal(size_t start, size_t m) {
         if (m < 1) throw EPxDIBAssert(L"Convert8BitRGBTo8BitRLE: WriteAbsolute Error");
-        // An absolute run needs at least 3 pixels: escapes 0..2 mean something else.
+        // An absolute run needs at least 3 pixels: escapes 0..2 mean something else. One or two
+        // pixels become runs of one, written as two without a branch (a literal of one pixel is
+        // never the row's last byte, so the byte after it can be read).
         if (m < 3) {
-            for (size_t j = 0; j < m; ++j) w.Run(1, row[start + j]);
+            w.OneOrTwoSingles(row + start, m);
         } else {
             w.Absolute(static_cast<uint8_t>(m), row + start, m);
         }
@@ -329,10 +362,11 @@ size_t EncodeRLE8(std::span<const uint8_t> pixels, uint32_t width, uint32_t heig
     const uint64_t stride = RowStride(width, 8);
     if (pixels.size() < stride * height) throw EPxDIBAssert(L"Convert8BitRGBTo8BitRLE: Source Too Small");
     TRLEWriter w(out, L"Convert8BitRGBTo8BitRLE: Compression Failed");
+    TRepeatMap repeats;
     for (uint32_t r = 0; r < height; ++r) {
         const uint8_t* row = SourceRow(pixels, stride, height, topDown, r);
         TEmit8 emit{w, row};
-        EncodeRowBytes(row, width, 255, emit);
+        EncodeRowBytes(row, width, 255, repeats, emit);
         w.EndOfLine();
     }
     w.EndOfBitmap();
@@ -344,11 +378,12 @@ size_t EncodeRLE4(std::span<const uint8_t> pixels, uint32_t width, uint32_t heig
     const uint64_t stride = RowStride(width, 4);
     if (pixels.size() < stride * height) throw EPxDIBAssert(L"Convert4BitRGBTo4BitRLE: Source Too Small");
     TRLEWriter w(out, L"Convert4BitRGBTo4BitRLE: Compression Failed");
+    TRepeatMap repeats;
     for (uint32_t r = 0; r < height; ++r) {
         const uint8_t* row = SourceRow(pixels, stride, height, topDown, r);
         // Runs and literals of pixel pairs are at most 127 bytes: their pixel counts must fit a byte.
         TEmit4 emit{w, row, width};
-        EncodeRowBytes(row, (uint64_t{width} + 1) / 2, 127, emit);
+        EncodeRowBytes(row, (uint64_t{width} + 1) / 2, 127, repeats, emit);
         w.EndOfLine();
     }
     w.EndOfBitmap();

@@ -457,13 +457,16 @@ TBytes PlainRle8Row(const TBytes& row) {
 
 }  // namespace
 
-// Runs and literal stretches of every length up to two words and around the 255 limit, starting at
-// every offset within a word, so that each scan stops on each byte of a word.
+// Runs and literal stretches of every short length, around 64 and 128 and around the 255 limit,
+// starting at every offset within sixteen bytes, so that each scan stops on each byte of a vector
+// and stretches cross the 64-bit words of the repeat map.
 TEST(Rle8Encode, ScansStopWhereThePlainStateMachineStops) {
     std::vector<size_t> lengths;
     for (size_t n = 1; n <= 19; ++n) lengths.push_back(n);
+    for (size_t n = 62; n <= 67; ++n) lengths.push_back(n);
+    for (size_t n = 127; n <= 130; ++n) lengths.push_back(n);
     for (size_t n = 253; n <= 258; ++n) lengths.push_back(n);
-    for (size_t lead = 0; lead < 8; ++lead) {
+    for (size_t lead = 0; lead < 16; ++lead) {
         for (const bool literalFirst : {false, true}) {
             TBytes row(lead, 200);
             uint8_t colour = 0;
