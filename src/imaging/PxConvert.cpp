@@ -5,6 +5,7 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <optional>
 #include <vector>
 
 #include "imaging/PxDIB.h"
@@ -97,16 +98,17 @@ std::vector<T> HeapBuffer(R routine, uint64_t count) {
     }
 }
 
-// The same without clearing, for a buffer that is overwritten at once.
+// A buffer of count items, not cleared, for one that is overwritten at once; EOutOfMemory names the
+// routine when there is no room for it. The buffer is handed back kept from an earlier conversion
+// of the same size where there is one.
 template <class T>
-std::unique_ptr<T[]> HeapArray(R routine, uint64_t count) {
+TPxTempBuffer TempArray(R routine, uint64_t count) {
+    static_assert(alignof(T) == 1, "a temporary buffer is aligned for bytes only");
     if (count > std::numeric_limits<ptrdiff_t>::max() / sizeof(T))
         throw EOutOfMemory(Message(routine, L": Out Of Memory"));
     try {
-        auto array = std::make_unique_for_overwrite<T[]>(static_cast<size_t>(count));
-        PxAdviseLargeBuffer(array.get(), static_cast<size_t>(count) * sizeof(T));
-        return array;
-    } catch (const std::bad_alloc&) {
+        return TPxTempBuffer(static_cast<size_t>(count) * sizeof(T));
+    } catch (const EOutOfMemory&) {
         throw EOutOfMemory(Message(routine, L": Out Of Memory"));
     }
 }
@@ -288,19 +290,21 @@ void BuildHighTree(R routine,
                    TPxSplitTree& tree,
                    const TPxProgress& progress) {
     const uint64_t count = static_cast<uint64_t>(g.Width) * g.Height;
-    const std::unique_ptr<TPxTriple[]> pixels = HeapArray<TPxTriple>(routine, count);
+    const TPxTempBuffer buffer = TempArray<TPxTriple>(routine, count);
+    const std::span<TPxTriple> pixels(reinterpret_cast<TPxTriple*>(buffer.Data()), static_cast<size_t>(count));
     for (size_t y = 0; y < g.Height; ++y)
         std::memcpy(&pixels[y * g.Width], src.Bits + y * g.SourceStride, g.Width * sizeof(TPxTriple));
     // A second buffer lets each split write its halves without a branch per pixel; without room
     // for it the pixels are split in place, slower but to the same palette and tree.
-    std::unique_ptr<TPxTriple[]> scratch;
+    std::optional<TPxTempBuffer> scratch;
     try {
-        scratch = HeapArray<TPxTriple>(routine, count);
+        scratch.emplace(pixels.size_bytes());
     } catch (const EOutOfMemory&) {
     }
-    SplitPixels(std::span<TPxTriple>(pixels.get(), static_cast<size_t>(count)),
-                std::span<TPxTriple>(scratch.get(), scratch ? static_cast<size_t>(count) : 0), depth, palette, tree,
-                progress);
+    SplitPixels(pixels,
+                std::span<TPxTriple>(scratch ? reinterpret_cast<TPxTriple*>(scratch->Data()) : nullptr,
+                                     scratch ? pixels.size() : 0),
+                depth, palette, tree, progress);
 }
 
 void ReduceHigh(R routine,

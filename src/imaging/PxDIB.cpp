@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <mutex>
 #include <new>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include "toolkit/Streams.h"
 
@@ -282,9 +284,101 @@ int64_t PxTempHeapBytes() { return g_tempHeapBytes.load(); }
 int64_t PxTempHeapPeak() { return g_tempHeapPeak.load(); }
 void ResetPxTempHeapPeak() { g_tempHeapPeak.store(g_tempHeapBytes.load()); }
 
-TPxTempBuffer::TPxTempBuffer(size_t size) : data_(new (std::nothrow) uint8_t[size]), size_(size) {
+namespace {
+
+class TKeptTempBuffers {
+public:
+    static constexpr size_t kFrom = size_t{1} << 20;
+    static constexpr size_t kMostBuffers = 4;
+    static constexpr size_t kMostBytes = size_t{96} << 20;
+
+    uint8_t* Take(size_t size) {
+        if (size < kFrom) return nullptr;
+        std::lock_guard lock(mutex_);
+        for (size_t i = 0; i < kept_.size(); ++i) {
+            if (kept_[i].second != size) continue;
+            uint8_t* const data = kept_[i].first;
+            kept_.erase(kept_.begin() + static_cast<ptrdiff_t>(i));
+            bytes_ -= size;
+            return data;
+        }
+        return nullptr;
+    }
+
+    // Keeps the buffer, or frees it when it is too small or too large to keep.
+    void Keep(uint8_t* data, size_t size) noexcept {
+        if (size < kFrom || size > kMostBytes) {
+            delete[] data;
+            return;
+        }
+        std::vector<std::pair<uint8_t*, size_t>> evicted;
+        {
+            std::lock_guard lock(mutex_);
+            while (!kept_.empty() && (kept_.size() == kMostBuffers || bytes_ + size > kMostBytes)) {
+                evicted.push_back(kept_.front());
+                bytes_ -= kept_.front().second;
+                kept_.erase(kept_.begin());
+            }
+            if (kept_.capacity() < kMostBuffers) {
+                // Room was reserved when the first buffer came; without it the buffer is freed.
+                delete[] data;
+                data = nullptr;
+            } else {
+                kept_.emplace_back(data, size);
+                bytes_ += size;
+            }
+        }
+        for (const auto& old : evicted) delete[] old.first;
+    }
+
+    int64_t Bytes() {
+        std::lock_guard lock(mutex_);
+        return static_cast<int64_t>(bytes_);
+    }
+
+    void DropAll() noexcept {
+        std::vector<std::pair<uint8_t*, size_t>> all;
+        {
+            std::lock_guard lock(mutex_);
+            all.swap(kept_);
+            bytes_ = 0;
+            try {
+                kept_.reserve(kMostBuffers);
+            } catch (const std::bad_alloc&) {
+            }
+        }
+        for (const auto& old : all) delete[] old.first;
+    }
+
+    TKeptTempBuffers() { kept_.reserve(kMostBuffers); }
+
+private:
+    std::mutex mutex_;
+    std::vector<std::pair<uint8_t*, size_t>> kept_;  // oldest first
+    size_t bytes_ = 0;
+};
+
+// Never destroyed, so that buffers released while the program ends still find it; what it keeps
+// then goes with the process.
+TKeptTempBuffers& KeptTempBuffers() {
+    static TKeptTempBuffers* const kept = new TKeptTempBuffers;
+    return *kept;
+}
+
+uint8_t* NewTempBuffer(size_t size) {
+    if (uint8_t* kept = KeptTempBuffers().Take(size)) return kept;
+    uint8_t* const data = new (std::nothrow) uint8_t[size];
+    if (data) PxAdviseLargeBuffer(data, size);
+    return data;
+}
+
+}  // namespace
+
+int64_t PxKeptTempBytes() { return KeptTempBuffers().Bytes(); }
+void PxDropKeptTempBuffers() noexcept { KeptTempBuffers().DropAll(); }
+
+TPxTempBuffer::TPxTempBuffer(size_t size) : data_(NewTempBuffer(size)), size_(size) {
     if (!data_) throw EOutOfMemory(L"TPxTempBuffer: Out Of Memory");
-    PxAdviseLargeBuffer(data_, size);
     const int64_t now = g_tempHeapBytes += static_cast<int64_t>(size);
     int64_t peak = g_tempHeapPeak.load();
     while (now > peak && !g_tempHeapPeak.compare_exchange_weak(peak, now)) {
@@ -293,7 +387,7 @@ TPxTempBuffer::TPxTempBuffer(size_t size) : data_(new (std::nothrow) uint8_t[siz
 
 TPxTempBuffer::~TPxTempBuffer() {
     g_tempHeapBytes -= static_cast<int64_t>(size_);
-    delete[] data_;
+    KeptTempBuffers().Keep(data_, size_);
 }
 
 // ---- Storage -----------------------------------------------------------------------------------

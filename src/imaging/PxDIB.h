@@ -168,7 +168,15 @@ void ResetPxTempHeapPeak();
 // pages only to privileged accounts, and there it does nothing). Small buffers are left alone.
 void PxAdviseLargeBuffer(void* data, size_t size) noexcept;
 
-// A counted heap buffer of a fixed size.
+// Large temporary buffers (1 MB and more) are kept when released, at most four and 96 MB in all,
+// and handed out again, uncleared, for the same size: a conversion repeated on pictures of one
+// size then writes to pages the process has already touched instead of fresh ones, whose first
+// touch can cost more than the work done on them. The buffer kept longest makes room for a newer
+// one. PxKeptTempBytes tells how much is kept; PxDropKeptTempBuffers frees it all.
+int64_t PxKeptTempBytes();
+void PxDropKeptTempBuffers() noexcept;
+
+// A counted heap buffer of a fixed size, not cleared.
 class TPxTempBuffer {
 public:
     explicit TPxTempBuffer(size_t size);

@@ -399,6 +399,46 @@ TEST(BmpReader, WidensSixteenAndThirtyTwoBitsToTwentyFour) {
     }
 }
 
+// Large temporary buffers come back for the same size, uncleared, while small ones, other sizes
+// and buffers past the limits go; the oldest kept buffer makes room for a newer one.
+TEST(PxTempBuffer, LargeBuffersAreKeptForTheSameSize) {
+    constexpr size_t kMB = size_t{1} << 20;
+    PxDropKeptTempBuffers();
+    const auto released = [](size_t size) {
+        const TPxTempBuffer b(size);
+        b.Data()[size - 1] = 0x5A;
+        return b.Data();
+    };
+    uint8_t* const small = released(kMB - 1);
+    EXPECT_EQ(PxKeptTempBytes(), 0);
+    (void)small;
+
+    uint8_t* const first = released(3 * kMB);
+    EXPECT_EQ(PxKeptTempBytes(), int64_t(3 * kMB));
+    EXPECT_EQ(PxTempHeapBytes(), 0);  // kept is not alive
+    {
+        const TPxTempBuffer other(2 * kMB);  // another size gets a buffer of its own
+        EXPECT_NE(other.Data(), first);
+        const TPxTempBuffer same(3 * kMB);
+        EXPECT_EQ(same.Data(), first);
+        EXPECT_EQ(same.Data()[3 * kMB - 1], 0x5A);  // handed back as it was left
+        EXPECT_EQ(PxKeptTempBytes(), 0);
+    }
+    EXPECT_EQ(PxKeptTempBytes(), int64_t(5 * kMB));
+
+    // Four at most: a fifth pushes out the oldest (the 3 MB one, released before the 2 MB one).
+    for (const size_t mb : {4, 5, 6}) released(mb * kMB);
+    EXPECT_EQ(PxKeptTempBytes(), int64_t((2 + 4 + 5 + 6) * kMB));
+    // 96 MB in all: 91 MB more pushes out all the others.
+    released(91 * kMB);
+    EXPECT_EQ(PxKeptTempBytes(), int64_t(91 * kMB));
+    released(97 * kMB);  // too large to keep at all
+    EXPECT_EQ(PxKeptTempBytes(), int64_t(91 * kMB));
+
+    PxDropKeptTempBuffers();
+    EXPECT_EQ(PxKeptTempBytes(), 0);
+}
+
 TEST(BmpReader, WideningCountsItsRowBufferAndFreesIt) {
     ResetPxTempHeapPeak();
     const int64_t base = PxTempHeapPeak();
