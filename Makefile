@@ -21,7 +21,7 @@ screenshots:
 fuzz:
 	scripts/fuzz-all $(FUZZ_SECONDS)
 
-# Builds the DIB benchmark natively (optimised) and for Windows, and runs both side by side (the
+# Builds the DIB benchmarks natively (optimised) and for Windows, and runs both side by side (the
 # Windows one under Wine), each beside memcpy from the same run.
 bench:
 	scripts/setup-deps --clang
