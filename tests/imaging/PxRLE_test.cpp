@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <random>
+#include <string>
 
 #include "imaging/BmpBuilder.h"
 #include "toolkit/TextUtil.h"
@@ -164,6 +166,85 @@ TEST(Rle8Decode, BadDataFails) {
         EXPECT_EQ(Failure([&] { Decode8(c.w, c.h, c.data); }),
                   std::string("EPxDIBInvalidDIB: Convert8BitRLETo8BitRGB: ") + c.want);
     }
+}
+
+namespace {
+
+// The RLE8 decoder one code at a time, as plainly as it can be written: the decoder, which stages
+// rows and writes sixteen bytes at a time, must leave the same bytes and fail the same way.
+void PlainRle8Decode(const TBytes& data, uint32_t width, uint32_t height, TBytes& pixels) {
+    const size_t stride = RowStride(width, 8);
+    const auto bad = [](int which) {
+        throw EPxDIBInvalidDIB(L"Convert8BitRLETo8BitRGB: Bad RLE Data " + std::to_wstring(which));
+    };
+    size_t i = 0, x = 0, y = 0;
+    while (data.size() - i >= 2) {
+        const uint8_t n = data[i], c = data[i + 1];
+        i += 2;
+        if (n) {
+            if (x + n > width || y >= height) bad(4);
+            for (int k = 0; k < n; ++k) pixels[y * stride + x++] = c;
+        } else if (c == 0) {
+            if (++y > height) bad(1);
+            x = 0;
+        } else if (c == 1) {
+            return;
+        } else if (c == 2) {
+            if (data.size() - i < 2) return;
+            x += data[i], y += data[i + 1], i += 2;
+            if (x > width || y > height) bad(2);
+        } else {
+            if (x + c > width || y >= height) bad(3);
+            for (int k = 0; k < c; ++k) {
+                if (i + k >= data.size()) return;  // cut inside the literal: what it holds stays
+                pixels[y * stride + x + k] = data[i + k];
+            }
+            x += c;
+            i += (c + 1u) / 2 * 2;
+            if (i > data.size()) return;
+        }
+    }
+}
+
+}  // namespace
+
+// Random streams of runs (short and long), literals, moves, ends of line and cut data, decoded into
+// pixels that already hold something: the bytes the data skips keep it, and a failure leaves what
+// was decoded before it.
+TEST(Rle8Decode, StagedRowsMatchThePlainDecoder) {
+    std::mt19937 rng(2024);
+    int failures = 0;
+    for (int round = 0; round < 3000; ++round) {
+        const uint32_t width = 1 + rng() % 300, height = 1 + rng() % 6;
+        TBytes data;
+        const int codes = 1 + static_cast<int>(rng() % 40);
+        for (int k = 0; k < codes; ++k) {
+            const uint32_t kind = rng() % 10;
+            if (kind < 5) {
+                const uint32_t n = rng() % 4 == 0 ? 1 + rng() % 255 : 1 + rng() % 20;
+                data.insert(data.end(), {uint8_t(n), uint8_t(rng())});
+            } else if (kind < 8) {
+                const uint32_t n = rng() % 4 == 0 ? 3 + rng() % 253 : 3 + rng() % 30;
+                data.insert(data.end(), {0, uint8_t(n)});
+                for (uint32_t j = 0; j < (n + 1) / 2 * 2; ++j) data.push_back(uint8_t(rng()));
+            } else if (kind == 8) {
+                data.insert(data.end(), {0, 0});
+            } else {
+                data.insert(data.end(), {0, 2, uint8_t(rng() % 12), uint8_t(rng() % 2)});
+            }
+        }
+        if (rng() % 3 == 0) data.resize(rng() % (data.size() + 1));  // cut anywhere
+        TBytes want(RowStride(width, 8) * height), got;
+        for (size_t j = 0; j < want.size(); ++j) want[j] = uint8_t(0xA0 + j % 7);
+        got = want;
+        const std::string wantError = Failure([&] { PlainRle8Decode(data, width, height, want); });
+        const std::string gotError = Failure([&] { DecodeRLE8(data, width, height, got); });
+        failures += !wantError.empty();
+        ASSERT_EQ(gotError, wantError) << "round " << round;
+        ASSERT_EQ(got, want) << "round " << round;
+    }
+    EXPECT_GT(failures, 300);  // both endings are well represented
+    EXPECT_LT(failures, 2700);
 }
 
 TEST(Rle4Decode, Pictures) {
