@@ -102,7 +102,7 @@ private:
 class TRepeatMap {
 public:
     void Build(const uint8_t* row, size_t count) {
-        words_.assign(count / 64 + 1, 0);
+        words_.assign(count / 64 + 2, 0);  // one word more: a look-up reads the word after its own
         size_t k = 1;
 #if defined(__SSE2__)
         if (count >= 16) {
@@ -130,8 +130,13 @@ public:
 private:
     size_t Next(size_t from, size_t limit, uint64_t flip) const {
         if (from >= limit) return limit;
+        // The 64 bits from `from` on, across the word boundary: most stretches end within them.
         size_t w = from / 64;
-        uint64_t bits = (words_[w] ^ flip) & (~uint64_t{0} << (from % 64));
+        const unsigned shift = from % 64;
+        const uint64_t window = ((words_[w] >> shift) | ((words_[w + 1] << 1) << (63 - shift))) ^ flip;
+        if (window != 0) return std::min(limit, from + static_cast<size_t>(std::countr_zero(window)));
+        ++w;
+        uint64_t bits = (words_[w] ^ flip) & (~uint64_t{0} << shift);  // the positions past the window
         while (bits == 0) {
             if (++w * 64 >= limit) return limit;
             bits = words_[w] ^ flip;
