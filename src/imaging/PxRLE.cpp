@@ -105,14 +105,16 @@ public:
         words_.assign(count / 64 + 2, 0);  // one word more: a look-up reads the word after its own
         size_t k = 1;
 #if defined(__SSE2__)
-        if (count >= 16) {
-            // The first sixteen bytes against themselves moved up one byte; bit 0 compares with 0.
+        if (count >= 64) {
+            // Whole words from four comparisons each, each word written once. In the first, the
+            // first sixteen bytes are compared with themselves moved up one byte (bit 0 stays clear).
             const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row));
-            words_[0] = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(first, _mm_slli_si128(first, 1)))) & ~1u;
-            for (k = 16; k + 16 <= count; k += 16) {
-                const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + k));
-                const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + k - 1));
-                words_[k / 64] |= uint64_t{static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, before)))} << (k % 64);
+            uint64_t word = RepeatBits(first, _mm_slli_si128(first, 1)) & ~uint64_t{1};
+            for (size_t q = 16; q < 64; q += 16) word |= RepeatBits(row + q) << q;
+            words_[0] = word;
+            for (k = 64; k + 64 <= count; k += 64) {
+                words_[k / 64] = RepeatBits(row + k) | RepeatBits(row + k + 16) << 16 | RepeatBits(row + k + 32) << 32 |
+                                 RepeatBits(row + k + 48) << 48;
             }
         }
 #endif
@@ -143,6 +145,18 @@ private:
         }
         return std::min(limit, w * 64 + static_cast<size_t>(std::countr_zero(bits)));
     }
+
+#if defined(__SSE2__)
+    // Bit i set when byte i of x equals byte i of before.
+    static uint64_t RepeatBits(__m128i x, __m128i before) {
+        return static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, before)));
+    }
+    // The same for the sixteen bytes at p against the sixteen before them by one.
+    static uint64_t RepeatBits(const uint8_t* p) {
+        return RepeatBits(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)),
+                          _mm_loadu_si128(reinterpret_cast<const __m128i*>(p - 1)));
+    }
+#endif
 
     std::vector<uint64_t> words_;
 };
