@@ -319,15 +319,14 @@ public:
                 bytes_ -= kept_.front().second;
                 kept_.erase(kept_.begin());
             }
-            if (kept_.capacity() < kMostBuffers) {
-                // Room was reserved when the first buffer came; without it the buffer is freed.
-                delete[] data;
-                data = nullptr;
-            } else {
-                kept_.emplace_back(data, size);
+            // Room for the list was reserved beforehand, so keeping cannot fail; where the
+            // reservation itself failed, the buffer is freed instead.
+            if (kept_.capacity() >= kMostBuffers) {
+                kept_.emplace_back(std::exchange(data, nullptr), size);
                 bytes_ += size;
             }
         }
+        delete[] data;
         for (const auto& old : evicted) delete[] old.first;
     }
 

@@ -124,10 +124,9 @@ Item* PartitionOn(Item* first, Item* last, int cut, TSums& lower) {
     }
 }
 
-// The same split into out, without a branch per item: every item is written both at the low end
-// and at the high end of out, and only the end it belongs to moves on (a write at the other end is
-// overwritten later, or is the same item in the same place). Returns the number of items not above
-// cut; their order is not kept.
+// The same split into out, without a branch per item: each item goes to the low end of out or to
+// the high end, by a pointer chosen from the comparison, so noisy pictures cost no mispredicted
+// branches. Returns the number of items not above cut; their order is not kept.
 template <int ChannelId>
 size_t PartitionInto(const TPxTriple* first, const TPxTriple* last, TPxTriple* out, int cut) {
     TPxTriple* low = out;
@@ -142,46 +141,43 @@ size_t PartitionInto(const TPxTriple* first, const TPxTriple* last, TPxTriple* o
     return static_cast<size_t>(low - out);
 }
 
-// The sums of a range of pixels, in 32-bit blocks as above: a loop simple enough for the compiler
-// to vectorise.
-TSums MeasurePixels(const TPxTriple* first, const TPxTriple* last) {
+// Adds to sums the pixels of [first, last) that mask (all ones or zero for a pixel) lets through.
+// The sums are kept in 32 bits over blocks of 65,536 pixels, which no sum of squares can overflow
+// (65,536 x 255^2 < 2^32), and then added to the 64-bit ones: a loop the compiler can vectorise,
+// and one that leaves a 32-bit build half its registers.
+template <class Mask>
+void AddSums(const TPxTriple* first, const TPxTriple* last, Mask mask, TSums& sums) {
     constexpr size_t kBlock = 65536;
-    TSums sums;
     while (first != last) {
-        const size_t count = std::min<size_t>(static_cast<size_t>(last - first), kBlock);
-        uint32_t sumR = 0, sumG = 0, sumB = 0, sqR = 0, sqG = 0, sqB = 0;
-        for (size_t i = 0; i < count; ++i) {
-            const uint32_t r = first[i].Red, g = first[i].Green, b = first[i].Blue;
+        const TPxTriple* const end = first + std::min<size_t>(static_cast<size_t>(last - first), kBlock);
+        uint32_t n = 0, sumR = 0, sumG = 0, sumB = 0, sqR = 0, sqG = 0, sqB = 0;
+        for (; first != end; ++first) {
+            const uint32_t m = mask(*first);
+            const uint32_t r = first->Red & m, g = first->Green & m, b = first->Blue & m;
+            n -= m;  // m is 0 or 0xFFFFFFFF, that is -1
             sumR += r, sumG += g, sumB += b;
             sqR += r * r, sqG += g * g, sqB += b * b;
         }
-        first += count;
-        sums.N += count;
+        sums.N += n;
         sums.Sum[kDivideRed] += sumR, sums.Sum[kDivideGreen] += sumG, sums.Sum[kDivideBlue] += sumB;
         sums.Squares[kDivideRed] += sqR, sums.Squares[kDivideGreen] += sqG, sums.Squares[kDivideBlue] += sqB;
     }
+}
+
+// The sums of a range of pixels.
+TSums MeasurePixels(const TPxTriple* first, const TPxTriple* last) {
+    TSums sums;
+    AddSums(first, last, [](const TPxTriple&) { return ~0u; }, sums);
     return sums;
 }
 
 // Only the sums of the items not above cut, for a split whose halves are not needed in order.
 template <int ChannelId>
 void SumLower(const TPxTriple* first, const TPxTriple* last, int cut, TSums& lower) {
-    constexpr size_t kBlock = 65536;
-    while (first != last) {
-        const TPxTriple* const end = first + std::min<size_t>(static_cast<size_t>(last - first), kBlock);
-        uint32_t n = 0, sumR = 0, sumG = 0, sumB = 0, sqR = 0, sqG = 0, sqB = 0;
-        for (; first != end; ++first) {
-            const TPxTriple item = *first;
-            const uint32_t mask = static_cast<int>(Channel(item, ChannelId)) <= cut ? ~0u : 0u;
-            const uint32_t r = item.Red & mask, g = item.Green & mask, b = item.Blue & mask;
-            n -= mask;
-            sumR += r, sumG += g, sumB += b;
-            sqR += r * r, sqG += g * g, sqB += b * b;
-        }
-        lower.N += n;
-        lower.Sum[kDivideRed] += sumR, lower.Sum[kDivideGreen] += sumG, lower.Sum[kDivideBlue] += sumB;
-        lower.Squares[kDivideRed] += sqR, lower.Squares[kDivideGreen] += sqG, lower.Squares[kDivideBlue] += sqB;
-    }
+    const auto notAbove = [cut](const TPxTriple& item) {
+        return static_cast<int>(Channel(item, ChannelId)) <= cut ? ~0u : 0u;
+    };
+    AddSums(first, last, notAbove, lower);
 }
 
 size_t PartitionIntoOn(int channel, const TPxTriple* first, const TPxTriple* last, TPxTriple* out, int cut) {
