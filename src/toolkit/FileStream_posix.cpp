@@ -14,6 +14,20 @@
 namespace {
 // read and write move at most this much at once on Linux.
 constexpr size_t kMaxTransfer = size_t{1} << 30;
+
+// Moves count bytes through call(at, most), a read or a write that may move less than asked or be
+// interrupted; stops at the end of the file or an error. Returns the bytes moved.
+template <class Byte, class Call>
+size_t TransferAll(Byte* p, size_t count, Call call) {
+    size_t total = 0;
+    while (total < count) {
+        const ssize_t moved = call(p + total, std::min(count - total, kMaxTransfer));
+        if (moved < 0 && errno == EINTR) continue;
+        if (moved <= 0) break;
+        total += static_cast<size_t>(moved);
+    }
+    return total;
+}
 }  // namespace
 
 TFileStreamHandleTraits::Handle TFileStreamHandleTraits::Empty() { return -1; }
@@ -37,27 +51,13 @@ TFileStream::TFileStream(const std::wstring& path, uint32_t mode) : path_(path) 
 TFileStream::~TFileStream() = default;
 
 size_t TFileStream::Read(void* buffer, size_t count) {
-    size_t total = 0;
-    auto* p = static_cast<char*>(buffer);
-    while (total < count) {
-        const ssize_t got = read(handle_.get(), p + total, std::min(count - total, kMaxTransfer));
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) break;
-        total += static_cast<size_t>(got);
-    }
-    return total;
+    return TransferAll(static_cast<char*>(buffer), count,
+                       [&](char* at, size_t most) { return read(handle_.get(), at, most); });
 }
 
 size_t TFileStream::Write(const void* buffer, size_t count) {
-    size_t total = 0;
-    const auto* p = static_cast<const char*>(buffer);
-    while (total < count) {
-        const ssize_t put = write(handle_.get(), p + total, std::min(count - total, kMaxTransfer));
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) break;
-        total += static_cast<size_t>(put);
-    }
-    return total;
+    return TransferAll(static_cast<const char*>(buffer), count,
+                       [&](const char* at, size_t most) { return write(handle_.get(), at, most); });
 }
 
 int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
